@@ -1,0 +1,35 @@
+# Test programs: GoogleTest, run by CTest natively, or under Wine for the cross build.
+if(CMAKE_CROSSCOMPILING)
+    # Debian ships GoogleTest prebuilt for the host only; the cross build compiles its sources.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+    find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# t47_add_test_program(<name> SOURCES <files...> LIBRARIES <targets...>)
+# Natively every test case is its own CTest test. Under Wine a program is one CTest test,
+# run while the wineserver fixture keeps a server up, so that starting it costs little.
+function(t47_add_test_program name)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBRARIES")
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    t47_warnings(${name})
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+    else()
+        gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()
+
+if(CMAKE_CROSSCOMPILING)
+    add_test(NAME wineserver.start COMMAND ${T47_WINE_DIR}/wineserver-start)
+    set_tests_properties(wineserver.start PROPERTIES FIXTURES_SETUP wine)
+    add_test(NAME wineserver.stop COMMAND ${T47_WINE_DIR}/wineserver-stop)
+    set_tests_properties(wineserver.stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
