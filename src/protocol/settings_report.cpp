@@ -14,11 +14,10 @@ std::uint8_t ByteOf(std::int32_t value, int index) {
 // The light_Color entry a lighting type uses: type - 1, and entry 0 for type 0. A type whose
 // entry would lie outside the seven colours has none.
 std::optional<std::size_t> LightColorIndex(std::int32_t lightType) {
-    const std::int32_t index = lightType == 0 ? 0 : lightType - 1;
-    if (index < 0 || index >= static_cast<std::int32_t>(kLightColorCount)) {
+    if (lightType < 0 || lightType > static_cast<std::int32_t>(kLightColorCount)) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(index);
+    return lightType == 0 ? 0 : static_cast<std::size_t>(lightType - 1);
 }
 
 std::uint8_t LightModeByte(const ProfileData& profile) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "protocol/command_report.h"
 #include "protocol_test_support.h"
 #include "settings/settings_defaults.h"
@@ -30,6 +32,8 @@ TEST(SettingsReport, LightingBytes) {
         {3, 1, 4, "30 02 09 08 08"},  // entry type - 1, low byte first, truncating
         {5, 1, 5, "51 02 00 00 00"},  // cycle switch
         {4, 0, 5, "00 02 00 00 00"},  // light off: only the speed stays
+        {8, 1, 5, "80 02 00 00 00"},  // a type without colour entry sends black
+        {INT32_MIN, 1, 5, "00 02 00 00 00"},
     };
     for (const auto& c : cases) {
         ProfileData profile = DefaultProfile();
