@@ -21,8 +21,6 @@ class EntryArea {
   public:
     explicit EntryArea(ButtonMacroReport& report) : report_(report) {}
 
-    std::size_t used() const { return used_; }
-
     void Place(std::size_t buttonIndex, std::span<const std::uint8_t> entries, std::size_t count) {
         const auto offset =
             static_cast<std::uint16_t>(layout::kFirstEntryOffset + used_ * kReportEntrySize);
