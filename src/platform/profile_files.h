@@ -14,7 +14,7 @@
 namespace t47 {
 
 class ProfileFiles {
-public:
+  public:
     virtual ~ProfileFiles() = default;
 
     // The key's value as an integer; `defaultValue` when the file, the section or the key is
