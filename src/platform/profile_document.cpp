@@ -1,5 +1,6 @@
 #include "platform/profile_document.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -118,17 +119,14 @@ struct Layout {
     }
 };
 
+// A caller's text in the units of the file: UTF-8 bytes, or the UTF-16 text itself.
 template <class Unit>
-std::basic_string<Unit> UnitsOf(std::u16string_view text);
-
-template <>
-std::string UnitsOf<char>(std::u16string_view text) {
-    return Utf8FromUtf16(text);
-}
-
-template <>
-std::u16string UnitsOf<char16_t>(std::u16string_view text) {
-    return std::u16string(text);
+auto UnitsOf(std::u16string_view text) {
+    if constexpr (std::is_same_v<Unit, char>) {
+        return Utf8FromUtf16(text);
+    } else {
+        return text;
+    }
 }
 
 std::u16string Utf16Of(std::string_view units) {
@@ -170,13 +168,16 @@ void Parse(Layout<Unit>& layout, LineEnd defaultLineEnd) {
     layout.sectionByName.emplace(View(), 0);
     std::size_t current = 0;  // kNone inside a later section of a name already seen
     bool lineEndSeen = false;
+    // Searched again only once passed, so that files with CR line ends stay linear.
+    std::size_t nextLf = std::min(text.find(Unit('\n')), text.size());
     std::size_t next = 0;
     while (next < text.size()) {
         const std::size_t lineBegin = next;
-        std::size_t contentEnd = lineBegin;
-        while (contentEnd < text.size() && text[contentEnd] != '\r' && text[contentEnd] != '\n') {
-            ++contentEnd;
+        if (nextLf < lineBegin) {
+            nextLf = std::min(text.find(Unit('\n'), lineBegin), text.size());
         }
+        const std::size_t cr = text.substr(lineBegin, nextLf - lineBegin).find(Unit('\r'));
+        const std::size_t contentEnd = cr == View::npos ? nextLf : lineBegin + cr;
         next = contentEnd;
         if (next < text.size()) {
             const bool crLf =
@@ -218,7 +219,9 @@ void Parse(Layout<Unit>& layout, LineEnd defaultLineEnd) {
         const View name = TrimEnd(content.substr(0, equals));
         KeyLine key{lineBegin, contentEnd, begin, begin + name.size(), 0, 0, false};
         if (equals != View::npos) {
-            const View value = TrimStart(content.substr(equals + 1));
+            // The value is a C string to Windows: it ends at a zero unit.
+            View value = TrimStart(content.substr(equals + 1));
+            value = value.substr(0, value.find(Unit(0)));
             key.valueBegin = static_cast<std::size_t>(value.data() - text.data());
             key.valueEnd = key.valueBegin + value.size();
             key.hasValue = true;
@@ -250,7 +253,7 @@ std::optional<std::string> ProfileDocument::Impl::Edit(const Layout<Unit>& parse
                                                        std::u16string_view value) const {
     using View = std::basic_string_view<Unit>;
     const View text = parsed.text;
-    const std::basic_string<Unit> valueUnits = UnitsOf<Unit>(TrimStart(value));
+    const auto valueUnits = UnitsOf<Unit>(TrimStart(value));
     const Section<Unit>* target = parsed.Find(UnitsOf<Unit>(Trim(section)));
     std::basic_string<Unit> insert;
     std::size_t from = text.size();

@@ -81,11 +81,7 @@ std::optional<std::u16string> ProfileEngine::RawValue(std::u16string_view sectio
     if (!file.document) {
         return std::nullopt;
     }
-    std::optional<std::u16string> value = file.document->Value(UpToZero(section), UpToZero(key));
-    if (value) {
-        value->resize(UpToZero(*value).size());
-    }
-    return value;
+    return file.document->Value(UpToZero(section), UpToZero(key));
 }
 
 std::int32_t ProfileEngine::GetProfileInt(std::u16string_view section, std::u16string_view key,

@@ -1,20 +1,25 @@
 #include "platform/profile_values.h"
 
+#include <array>
+
 namespace t47 {
 namespace {
 
 // The value of a digit in bases up to 36; 36 for anything else.
+constexpr std::array<std::uint8_t, 128> kDigitValues = [] {
+    std::array<std::uint8_t, 128> values{};
+    values.fill(36);
+    for (int i = 0; i < 10; ++i) {
+        values['0' + i] = static_cast<std::uint8_t>(i);
+    }
+    for (int i = 0; i < 26; ++i) {
+        values['a' + i] = values['A' + i] = static_cast<std::uint8_t>(10 + i);
+    }
+    return values;
+}();
+
 unsigned DigitValue(char16_t unit) {
-    if (unit >= u'0' && unit <= u'9') {
-        return unit - u'0';
-    }
-    if (unit >= u'a' && unit <= u'z') {
-        return unit - u'a' + 10;
-    }
-    if (unit >= u'A' && unit <= u'Z') {
-        return unit - u'A' + 10;
-    }
-    return 36;
+    return unit < 128 ? kDigitValues[unit] : 36;
 }
 
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";

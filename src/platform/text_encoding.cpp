@@ -86,39 +86,40 @@ std::string Utf8FromUtf16(std::u16string_view text) {
 }
 
 std::u16string Utf16FromUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
+    // Never more units than bytes; written by index, as values run to hundreds of units.
+    std::u16string out(bytes.size(), u'\0');
+    std::size_t length = 0;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<std::uint8_t>(bytes[i]);
         if (lead < 0x80) {
-            out.push_back(lead);
+            out[length++] = lead;
             ++i;
             continue;
         }
         // Length and the allowed range of the second byte, which rules out overlong forms,
         // surrogates and values above U+10FFFF.
-        std::size_t length = 0;
+        std::size_t sequence = 0;
         std::uint8_t low = 0x80;
         std::uint8_t high = 0xBF;
         if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
+            sequence = 2;
         } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
+            sequence = 3;
             low = lead == 0xE0 ? 0xA0 : 0x80;
             high = lead == 0xED ? 0x9F : 0xBF;
         } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
+            sequence = 4;
             low = lead == 0xF0 ? 0x90 : 0x80;
             high = lead == 0xF4 ? 0x8F : 0xBF;
         } else {
-            out.push_back(kReplacementCharacter);
+            out[length++] = kReplacementCharacter;
             ++i;
             continue;
         }
-        char32_t codePoint = lead & (0xFF >> (length + 1));
+        char32_t codePoint = lead & (0xFF >> (sequence + 1));
         std::size_t taken = 1;
-        for (; taken < length && i + taken < bytes.size(); ++taken) {
+        for (; taken < sequence && i + taken < bytes.size(); ++taken) {
             const auto next = static_cast<std::uint8_t>(bytes[i + taken]);
             if (next < low || next > high) {
                 break;
@@ -127,13 +128,18 @@ std::u16string Utf16FromUtf8(std::string_view bytes) {
             low = 0x80;
             high = 0xBF;
         }
-        if (taken == length) {
-            AppendUtf16(out, codePoint);
+        if (taken < sequence) {
+            out[length++] = kReplacementCharacter;
+        } else if (codePoint < 0x10000) {
+            out[length++] = static_cast<char16_t>(codePoint);
         } else {
-            out.push_back(kReplacementCharacter);
+            codePoint -= 0x10000;
+            out[length++] = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+            out[length++] = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
         }
         i += taken;
     }
+    out.resize(length);
     return out;
 }
 
