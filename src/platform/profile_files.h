@@ -14,7 +14,7 @@
 namespace t47 {
 
 class ProfileFiles {
-public:
+  public:
     virtual ~ProfileFiles() = default;
 
     // The key's value as an integer; `defaultValue` when the file, the section or the key is
@@ -22,15 +22,17 @@ public:
     virtual std::int32_t GetProfileInt(std::u16string_view section, std::u16string_view key,
                                        std::int32_t defaultValue, std::u16string_view path) = 0;
 
-    // The key's text, cut to `bufferUnits` - 1 units as a buffer of that size with its
-    // terminating zero would hold it; `defaultText` when the file, section or key is missing.
+    // The key's text, without the blanks around it and one pair of quotes, cut to
+    // `bufferUnits` - 1 units as a buffer of that size with its terminating zero would hold it;
+    // `defaultText` (without trailing spaces and quotes) when the file, section or key is missing.
     virtual std::u16string GetProfileString(std::u16string_view section, std::u16string_view key,
                                             std::u16string_view defaultText,
                                             std::size_t bufferUnits, std::u16string_view path) = 0;
 
     // Fills `bytes` from the key's struct value (two hex digits a byte, then two of the low
     // byte of their sum); false, leaving `bytes` untouched, unless the value holds exactly that
-    // many digits and the checksum matches.
+    // many digits and the checksum matches. (The Windows functions also take some values with
+    // more characters.)
     virtual bool GetProfileStruct(std::u16string_view section, std::u16string_view key,
                                   std::span<std::uint8_t> bytes, std::u16string_view path) = 0;
 

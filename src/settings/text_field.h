@@ -22,15 +22,7 @@ std::u16string_view TextOf(const TextField<N>& field) {
 
 // How many units of text fit a field of `capacity` units with its terminating zero; a cut never
 // separates the two halves of a surrogate pair.
-inline std::size_t FittingLength(std::u16string_view text, std::size_t capacity) {
-    if (capacity == 0) {
-        return 0;
-    }
-    std::size_t length = std::min(text.size(), capacity - 1);
-    const bool cutsPair = length > 0 && length < text.size() && text[length - 1] >= 0xD800 &&
-                          text[length - 1] <= 0xDBFF;
-    return cutsPair ? length - 1 : length;
-}
+std::size_t FittingLength(std::u16string_view text, std::size_t capacity);
 
 // Stores the text, cut to fit; the units after the terminating zero are zero too.
 template <std::size_t N>

@@ -1,0 +1,147 @@
+#include "platform/win32/win32_profile_files.h"
+
+#include <windows.h>
+
+// <windows.h> maps these names onto its win.ini functions; here they are our methods.
+#undef GetProfileInt
+#undef GetProfileString
+#undef WriteProfileString
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/profile_values.h"
+#include "platform/text_encoding.h"
+
+namespace t47 {
+namespace {
+
+// The Windows functions take C strings: the text up to its first zero unit.
+std::wstring Wide(std::u16string_view text) {
+    return WideFromUtf16(text.substr(0, text.find(u'\0')));
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Creates the file holding only FF FE when it does not exist; true when this call created it.
+bool CreateUtf16File(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    static constexpr unsigned char kMark[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    const bool ok = WriteFile(file, kMark, sizeof kMark, &written, nullptr) && written == 2;
+    CloseHandle(file);
+    if (!ok) {
+        DeleteFileW(path.c_str());
+    }
+    return ok;
+}
+
+}  // namespace
+
+std::int32_t Win32ProfileFiles::GetProfileInt(std::u16string_view section, std::u16string_view key,
+                                              std::int32_t defaultValue, std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    if (file.empty()) {
+        return defaultValue;
+    }
+    return static_cast<std::int32_t>(GetPrivateProfileIntW(Wide(section).c_str(), Wide(key).c_str(),
+                                                           defaultValue, file.c_str()));
+}
+
+std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
+                                                   std::u16string_view key,
+                                                   std::u16string_view defaultText,
+                                                   std::size_t bufferUnits,
+                                                   std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    const std::wstring sectionText = Wide(section);
+    const std::wstring keyText = Wide(key);
+    const std::wstring defaultWide = Wide(defaultText);
+    if (bufferUnits == 0) {
+        return {};
+    }
+    const std::size_t limit = std::min<std::size_t>(bufferUnits, std::numeric_limits<DWORD>::max());
+    if (file.empty()) {
+        // What the function gives for a missing file, without letting it near win.ini.
+        return CopyDefaultToBuffer(Utf16FromWide(defaultWide), limit);
+    }
+    // A buffer as large as the caller's is allocated only for values that need it.
+    std::size_t size = std::min<std::size_t>(limit, 4096);
+    std::vector<wchar_t> buffer;
+    for (;;) {
+        buffer.assign(size, L'\0');
+        const DWORD length =
+            GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), defaultWide.c_str(),
+                                     buffer.data(), static_cast<DWORD>(size), file.c_str());
+        if (length + 1 < size || size == limit) {
+            return Utf16FromWide(std::wstring_view(buffer.data(), length));
+        }
+        size = std::min(limit, size * 2);
+    }
+}
+
+bool Win32ProfileFiles::GetProfileStruct(std::u16string_view section, std::u16string_view key,
+                                         std::span<std::uint8_t> bytes, std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+        return false;
+    }
+    // Windows may fill part of the buffer before it fails; the caller's stays untouched.
+    std::vector<std::uint8_t> read(bytes.size());
+    if (!GetPrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), read.data(),
+                                  static_cast<UINT>(read.size()), file.c_str())) {
+        return false;
+    }
+    std::copy(read.begin(), read.end(), bytes.begin());
+    return true;
+}
+
+bool Win32ProfileFiles::WriteProfileString(std::u16string_view section, std::u16string_view key,
+                                           std::u16string_view value, std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    if (file.empty()) {
+        return false;
+    }
+    const bool created = !IsFile(file) && CreateUtf16File(file);
+    const bool written = WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
+                                                    Wide(value).c_str(), file.c_str());
+    if (!written && created) {
+        DeleteFileW(file.c_str());
+    }
+    return written;
+}
+
+bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16string_view key,
+                                           std::span<const std::uint8_t> bytes,
+                                           std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+        return false;
+    }
+    const bool created = !IsFile(file) && CreateUtf16File(file);
+    // The function takes the block through a non-const pointer but only reads it.
+    std::vector<std::uint8_t> block(bytes.begin(), bytes.end());
+    const bool written =
+        WritePrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), block.data(),
+                                   static_cast<UINT>(block.size()), file.c_str());
+    if (!written && created) {
+        DeleteFileW(file.c_str());
+    }
+    return written;
+}
+
+bool Win32ProfileFiles::FileExists(std::u16string_view path) {
+    const std::wstring file = Wide(path);
+    return !file.empty() && IsFile(file);
+}
+
+}  // namespace t47
