@@ -131,10 +131,14 @@ void WriteDeviceFlag(ProfileFiles& files, std::u16string_view path, std::int32_t
     IniFile(files, path).WriteInt(kSettingSection, kDeviceKey, value);
 }
 
+void ReadValidatedSettings(ProfileFiles& files, std::u16string_view path, SettingData& settings) {
+    ReadAllSettings(files, settings, path);
+    ValidateSettings(settings);
+}
+
 void LoadSettings(ProfileFiles& files, std::u16string_view path, SettingData& working,
                   SettingData& applied, ProfileData& current) {
-    ReadAllSettings(files, working, path);
-    ValidateSettings(working);
+    ReadValidatedSettings(files, path, working);
     // Values that validation replaced in an existing file stay replaced in memory only: the
     // file belongs to the companion UI.
     if (!files.FileExists(path)) {

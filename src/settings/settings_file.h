@@ -36,6 +36,9 @@ void WriteDpiCur(ProfileFiles& files, std::u16string_view path, std::int32_t sec
 // Key "Device" of section "Setting": whether the mouse answered. Never read back.
 void WriteDeviceFlag(ProfileFiles& files, std::u16string_view path, std::int32_t value);
 
+// The file read into `settings` and validated, as a load sees it; nothing is written.
+void ReadValidatedSettings(ProfileFiles& files, std::u16string_view path, SettingData& settings);
+
 // Reads and validates the file into `working`, creates the file from it when there was none
 // (an existing file is never rewritten here), copies it whole into `applied`, and the active
 // slot's profile into `current`.

@@ -436,6 +436,22 @@ TEST_P(ProfileFilesTest, AMissingFolderIsNotCreated) {
     EXPECT_FALSE(profiles->FileExists(U16(folder.Path())));  // a folder is no file
 }
 
+// A bare file name names a file of the current folder for every call, reads, writes and the
+// existence test alike (the Windows functions alone would look in the Windows folder).
+TEST_P(ProfileFilesTest, ABareFileNameIsAFileOfTheCurrentFolder) {
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.Path());
+    const bool written = profiles->WriteProfileString(u"S", u"k", u"here", u"bare.ini");
+    const bool exists = profiles->FileExists(u"bare.ini");
+    const std::u16string read = Get(u"bare.ini", u"S", u"k");
+    fs::current_path(before);
+
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(read, u"here");
+    EXPECT_EQ(Get(U16(folder / "bare.ini"), u"S", u"k"), u"here");
+}
+
 INSTANTIATE_TEST_SUITE_P(All, ProfileFilesTest,
                          ::testing::ValuesIn(test::ProfileFilesImplementations()),
                          [](const auto& test) { return test.param.name; });

@@ -23,6 +23,27 @@ std::wstring Wide(std::u16string_view text) {
     return WideFromUtf16(text.substr(0, text.find(u'\0')));
 }
 
+// The file a path names, as a full path. The profile functions look for a bare file name in the
+// Windows folder, where every other call (and every other implementation) looks in the current
+// one: resolved first, all calls reach the same file.
+std::wstring FilePath(std::u16string_view path) {
+    const std::wstring given = Wide(path);
+    if (given.empty()) {
+        return given;
+    }
+    const DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return given;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return given;
+    }
+    full.resize(length);
+    return full;
+}
+
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -49,7 +70,7 @@ bool CreateUtf16File(const std::wstring& path) {
 
 std::int32_t Win32ProfileFiles::GetProfileInt(std::u16string_view section, std::u16string_view key,
                                               std::int32_t defaultValue, std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     if (file.empty()) {
         return defaultValue;
     }
@@ -62,7 +83,7 @@ std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
                                                    std::u16string_view defaultText,
                                                    std::size_t bufferUnits,
                                                    std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     const std::wstring sectionText = Wide(section);
     const std::wstring keyText = Wide(key);
     const std::wstring defaultWide = Wide(defaultText);
@@ -91,7 +112,7 @@ std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
 
 bool Win32ProfileFiles::GetProfileStruct(std::u16string_view section, std::u16string_view key,
                                          std::span<std::uint8_t> bytes, std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
         return false;
     }
@@ -107,7 +128,7 @@ bool Win32ProfileFiles::GetProfileStruct(std::u16string_view section, std::u16st
 
 bool Win32ProfileFiles::WriteProfileString(std::u16string_view section, std::u16string_view key,
                                            std::u16string_view value, std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     if (file.empty()) {
         return false;
     }
@@ -123,7 +144,7 @@ bool Win32ProfileFiles::WriteProfileString(std::u16string_view section, std::u16
 bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                                            std::span<const std::uint8_t> bytes,
                                            std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
         return false;
     }
@@ -140,7 +161,7 @@ bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16
 }
 
 bool Win32ProfileFiles::FileExists(std::u16string_view path) {
-    const std::wstring file = Wide(path);
+    const std::wstring file = FilePath(path);
     return !file.empty() && IsFile(file);
 }
 
