@@ -20,11 +20,7 @@ namespace fs = std::filesystem;
 
 class ProfileEngineTest : public ::testing::Test {
   protected:
-    std::u16string File(std::string_view bytes) {
-        const fs::path file = folder / ("f" + std::to_string(files++) + ".ini");
-        WriteFileBytes(file, bytes);
-        return U16(file);
-    }
+    std::u16string File(std::string_view bytes) { return folder.NewFile(bytes); }
 
     std::u16string Get(std::u16string_view path, std::u16string_view section,
                        std::u16string_view key) {
@@ -32,7 +28,6 @@ class ProfileEngineTest : public ::testing::Test {
     }
 
     TempFolder folder;
-    int files = 0;
     ProfileEngine engine{{TextEncoding::kUtf8, LineEnd::kLf}};
 };
 
@@ -100,9 +95,10 @@ TEST_F(ProfileEngineTest, WritesNewFilesInTheGivenFormat) {
         {{TextEncoding::kUtf8WithBom, LineEnd::kCrLf}, "\xEF\xBB\xBF[S\xC3\xA9]\r\nk=v\r\n"},
         {{TextEncoding::kUtf16LeWithBom, LineEnd::kCrLf}, Utf16LeBytes(u"[S\u00E9]\r\nk=v\r\n")},
     };
+    int fresh = 0;
     for (const Case& c : cases) {
         ProfileEngine formatted(c.format);
-        const fs::path file = folder / ("new" + std::to_string(files++) + ".ini");
+        const fs::path file = folder / ("new" + std::to_string(fresh++) + ".ini");
         ASSERT_TRUE(formatted.WriteProfileString(u"S\u00E9", u"k", u"v", U16(file)));
         EXPECT_EQ(ReadFileBytes(file), c.expected);
     }

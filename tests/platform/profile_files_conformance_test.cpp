@@ -28,12 +28,7 @@ constexpr std::u16string_view kDefault = u"<DEF>";
 
 class ProfileFilesTest : public ::testing::TestWithParam<ProfileFilesImplementation> {
   protected:
-    // A fresh file of the test's folder holding `bytes`; its path as the services take it.
-    std::u16string File(std::string_view bytes) {
-        const fs::path file = folder / ("f" + std::to_string(files++) + ".ini");
-        WriteFileBytes(file, bytes);
-        return U16(file);
-    }
+    std::u16string File(std::string_view bytes) { return folder.NewFile(bytes); }
 
     std::u16string Get(std::u16string_view path, std::u16string_view section,
                        std::u16string_view key, std::u16string_view defaultText = kDefault,
@@ -51,7 +46,6 @@ class ProfileFilesTest : public ::testing::TestWithParam<ProfileFilesImplementat
     }
 
     TempFolder folder;
-    int files = 0;
     std::unique_ptr<ProfileFiles> profiles = GetParam().make();
 };
 

@@ -27,6 +27,12 @@ std::u16string TempFolder::File(std::u16string_view name) const {
     return Utf16FromPath(path / PathFromUtf16(name));
 }
 
+std::u16string TempFolder::NewFile(std::string_view bytes) {
+    const std::filesystem::path file = path / ("f" + std::to_string(newFiles++) + ".ini");
+    WriteFileBytes(file, bytes);
+    return Utf16FromPath(file);
+}
+
 std::string ReadFileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

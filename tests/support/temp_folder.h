@@ -23,8 +23,12 @@ class TempFolder {
     // A path inside the folder, as the agent passes paths around.
     std::u16string File(std::u16string_view name) const;
 
+    // A file of a new name in the folder holding `bytes`; its path as File gives it.
+    std::u16string NewFile(std::string_view bytes);
+
   private:
     std::filesystem::path path;
+    int newFiles = 0;
 };
 
 // The whole content of a file as bytes (empty when it cannot be read).
