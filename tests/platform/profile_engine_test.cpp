@@ -1,7 +1,7 @@
 // Where the engine behaves differently from the Windows functions on purpose, and what only
 // the engine has: its file formats, its handling of bytes that are not UTF-8, and its cache.
 
-#include "platform/profile_engine.h"
+#include "platform/profile/profile_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile_engine.h"
+#include "platform/profile/profile_engine.h"
 #include "platform/profile_test_files.h"
 #include "support/profile_files_implementations.h"
 

@@ -1,6 +1,6 @@
 #include "support/profile_files_implementations.h"
 
-#include "platform/profile_engine.h"
+#include "platform/profile/profile_engine.h"
 #ifdef _WIN32
 #include "platform/win32/win32_profile_files.h"
 #endif

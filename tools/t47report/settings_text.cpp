@@ -5,8 +5,8 @@
 #include <random>
 #include <string_view>
 
-#include "platform/file_contents.h"
-#include "platform/profile_engine.h"
+#include "platform/profile/file_contents.h"
+#include "platform/profile/profile_engine.h"
 #include "platform/text_encoding.h"
 #include "settings/macro_library_file.h"
 #include "settings/settings_file.h"

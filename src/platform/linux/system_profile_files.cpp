@@ -1,6 +1,6 @@
 #include "platform/system_profile_files.h"
 
-#include "platform/profile_engine.h"
+#include "platform/profile/profile_engine.h"
 
 namespace t47 {
 

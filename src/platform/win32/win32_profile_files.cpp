@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile_values.h"
+#include "platform/profile/profile_values.h"
 #include "platform/text_encoding.h"
 
 namespace t47 {

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile_document.h"
+#include "platform/profile/profile_document.h"
 #include "platform/profile_files.h"
 
 namespace t47 {

@@ -1,4 +1,4 @@
-#include "platform/file_stamp.h"
+#include "platform/profile/file_stamp.h"
 
 #include <algorithm>
 

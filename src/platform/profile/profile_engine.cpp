@@ -1,11 +1,11 @@
-#include "platform/profile_engine.h"
+#include "platform/profile/profile_engine.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/file_contents.h"
-#include "platform/file_stamp.h"
-#include "platform/profile_values.h"
+#include "platform/profile/file_contents.h"
+#include "platform/profile/file_stamp.h"
+#include "platform/profile/profile_values.h"
 #include "platform/text_encoding.h"
 
 namespace t47 {

@@ -1,4 +1,4 @@
-#include "platform/profile_values.h"
+#include "platform/profile/profile_values.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "platform/file_contents.h"
+#include "platform/profile/file_contents.h"
 
 #include <fstream>
 #include <random>
