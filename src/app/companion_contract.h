@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-namespace t47 {
+#include "platform/window_messages.h"
 
-using MessageId = std::uint32_t;
+namespace t47 {
 
 // Private messages, fixed numbers above WM_USER (0x400); none is registered by name.
 inline constexpr MessageId MSG_TRAY_CALLBACK = 0x465;     // shell to agent: tray icon callback
