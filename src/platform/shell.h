@@ -45,6 +45,9 @@ class Shell {
     // The folder of the running program's executable, without a trailing separator.
     virtual std::u16string ExecutableFolder() = 0;
 
+    // Creates the folder and any missing folders above it; true when it exists afterwards.
+    virtual bool CreateFolder(std::u16string_view path) = 0;
+
     // The shell's answer: true when it took the request.
     virtual bool AddTrayIcon(const TrayIcon& icon) = 0;
     virtual bool DeleteTrayIcon(const TrayIcon& icon) = 0;
