@@ -21,6 +21,7 @@
 #include "app/companion_contract.h"
 #include "platform/memory/memory_platform.h"
 #include "settings/settings_file_keys.h"
+#include "support/memory_printers.h"
 #include "support/temp_folder.h"
 
 namespace t47::test {

@@ -14,6 +14,7 @@
 #include "platform/memory/memory_windows.h"
 #include "platform/memory/recorded_debug_output.h"
 #include "platform/profile/profile_engine.h"
+#include "support/memory_printers.h"
 #include "support/temp_folder.h"
 
 namespace t47::test {
