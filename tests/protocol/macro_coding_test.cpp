@@ -34,8 +34,9 @@ TEST(KeyUsageTable, Lookups) {
 }
 
 TEST(MacroModeByte, RepeatFields) {
-    const std::uint8_t cases[][3] = {{0, 9, 0x10},  {1, 0, 0x21}, {1, 7, 0x27},
-                                     {1, 20, 0x2F}, {2, 9, 0x30}, {15, 3, 0x00}};
+    // Past mode 14 the high nibble would wrap to 0, which marks no macro: sent as mode 0.
+    const std::uint8_t cases[][3] = {{0, 9, 0x10}, {1, 0, 0x21},  {1, 7, 0x27},  {1, 20, 0x2F},
+                                     {2, 9, 0x30}, {14, 3, 0xF0}, {15, 3, 0x10}, {0xFF, 5, 0x10}};
     for (const auto& [mode, count, byte] : cases) {
         EXPECT_EQ(MacroModeByte(mode, count), byte) << int{mode} << " " << int{count};
     }
