@@ -75,12 +75,23 @@ TEST(DecodeMacro, Events) {
         std::string_view entries;
         EventList events;
     } cases[] = {
-        // a release with a delay of its own takes the Code two events back; kind 0xA and
-        // keyboard releases take the last pressed; a first entry without key adds no event
+        // kind 0xA and keyboard releases take the latest event that is no delay, also when they
+        // carry a delay of their own; a first entry without key adds no event
         {DecodePlainMacro,
          "60 00 00 00 00 00 00 21 | 60 00 04 | 60 00 00 00 00 00 00 00 1E |"
          "20 10 00 00 00 00 00 00 64 | A0 10 | 60 00 E2 | A0",
-         {{0x14, 1}, {0, 0}, {0xFF, 30}, {0x10, 1}, {0xFF, 100}, {0x10, 0}, {0x8F, 1}, {0x8F, 0}}},
+         {{0x14, 1},
+          {0x14, 0},
+          {0xFF, 30},
+          {0x10, 1},
+          {0xFF, 100},
+          {0x10, 0},
+          {0x8F, 1},
+          {0x8F, 0}}},
+        // with no event that is no delay a release has nothing to release
+        {DecodePlainMacro,
+         "60 00 00 00 00 00 00 10 05 | A0 00 00 00 00 00 00 00 06",
+         {{0xFF, 5}, {0xFF, 6}}},
         {DecodePlainMacro, "60 00 04 | 60 00 04 00 00 00 00 10", {}},  // mode byte 0: none
         // the selector gives the first button its Code back; kind 0xA gives its byte 1; a raw
         // key 12 of any kind takes the latest bullet value
