@@ -126,8 +126,8 @@ TEST(DecodeMacro, StopsAtTheNinetySecondEvent) {
 }
 
 TEST(DecodeMacro, EncodedMacrosComeBack) {
-    // A keyboard entry holds one key, and a release with a delay of its own finds its key two
-    // events back: macros that keep to this come back whole, repeat fields included.
+    // A keyboard entry holds one key, and a release names the latest event that is no delay:
+    // macros that keep to this come back whole, repeat fields included.
     const ButtonAssignment macros[] = {
         Macro(kPlainMacroCode,
               {{0x88, 1},
