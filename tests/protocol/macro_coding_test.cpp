@@ -31,6 +31,13 @@ TEST(KeyUsageTable, Lookups) {
     for (const auto& [usage, key] : usageToKey) {
         EXPECT_EQ(UsageToKeyCode(usage), key) << usage;
     }
+    // A usage byte from the mouse: a usage of the table first (0x23 is 0x30's, not the low
+    // byte of 0x99's 0x223), else the low byte of a longer usage, else no key.
+    const std::int32_t byteToKey[][2] = {{0x04, 0x14}, {0xE2, 0x8F}, {0x23, 0x30}, {0x83, 0x90},
+                                         {0xC9, 0x95}, {0xC8, 0x9B}, {0x64, 0},    {0x03, 0}};
+    for (const auto& [byte, key] : byteToKey) {
+        EXPECT_EQ(UsageByteToKeyCode(std::uint8_t(byte)), key) << byte;
+    }
 }
 
 TEST(MacroModeByte, RepeatFields) {
