@@ -20,6 +20,8 @@ struct LibraryEntry {
     std::int32_t number = 0;       // the first event's Code - 2, so 0..253
     std::int32_t bulletCount = 0;  // events with Code 12 among the first EventCount
     MacroEventsBytes events{};     // the record's 92 event slots, slots after the last zero
+
+    friend bool operator==(const LibraryEntry&, const LibraryEntry&) = default;
 };
 
 struct DecodedButtons {
