@@ -44,45 +44,81 @@ class EntryArea {
     std::size_t used_ = 0;
 };
 
+bool IsMacroCode(std::uint8_t code) {
+    return code == kPlainMacroCode || code == kBulletMacroCode;
+}
+
+// One button's entries as the report would hold them, byte 0 without the button number.
+struct ButtonEntries {
+    bool macro = false;
+    std::size_t count = 0;
+    EntryBuffer bytes{};
+};
+
+using AllButtonEntries = std::array<ButtonEntries, kButtonCount>;
+
+AllButtonEntries EntriesOfButtons(const ButtonAssignments& buttons) {
+    AllButtonEntries all{};
+    for (std::size_t b = 0; b < kButtonCount; ++b) {
+        ButtonEntries& entries = all[b];
+        const std::uint8_t code = UploadedCode(buttons, b);
+        entries.macro = IsMacroCode(code);
+        if (entries.macro) {
+            entries.count = static_cast<std::size_t>(
+                code == kPlainMacroCode ? EncodePlainMacro(buttons[b], entries.bytes)
+                                        : EncodeBulletMacro(buttons[b], entries.bytes));
+        } else {
+            const FixedEntries fixed = FixedEntriesOf(code);
+            entries.count = fixed.count;
+            std::copy(fixed.bytes.begin(), fixed.bytes.end(), entries.bytes.begin());
+        }
+    }
+    return all;
+}
+
+// The 200 entries may not hold every macro. Room is kept first for the fixed entries of every
+// button (at most 8 x 4, so they always fit); macros then share what is left, in button order,
+// each whole or not at all: a cut macro could leave a key pressed.
+std::array<bool, kButtonCount> LeftOutForLackOfRoom(const AllButtonEntries& all) {
+    std::size_t fixedEntries = 0;
+    for (const ButtonEntries& entries : all) {
+        fixedEntries += entries.macro ? 0 : entries.count;
+    }
+    std::size_t macroRoom = layout::kMaxEntries - fixedEntries;
+    std::array<bool, kButtonCount> leftOut{};
+    for (std::size_t b = 0; b < kButtonCount; ++b) {
+        if (!all[b].macro) {
+            continue;
+        }
+        leftOut[b] = all[b].count > macroRoom;
+        if (!leftOut[b]) {
+            macroRoom -= all[b].count;
+        }
+    }
+    return leftOut;
+}
+
 }  // namespace
 
 ButtonMacroReport BuildButtonMacroReport(const ButtonAssignments& buttons) {
     ButtonMacroReport report{};
     report[layout::kId] = kButtonMacroReportId;
-
-    // The 200 entries may not hold every macro. Room is kept first for the fixed entries of
-    // every button (at most 8 x 4, so they always fit); macros then share what is left.
-    std::size_t fixedEntries = 0;
-    for (std::size_t b = 0; b < kButtonCount; ++b) {
-        fixedEntries += FixedEntriesOf(UploadedCode(buttons, b)).count;
-    }
-    std::size_t macroRoom = layout::kMaxEntries - fixedEntries;
-
+    const AllButtonEntries all = EntriesOfButtons(buttons);
+    const std::array<bool, kButtonCount> leftOut = LeftOutForLackOfRoom(all);
     EntryArea area(report);
     for (std::size_t b = 0; b < kButtonCount; ++b) {
-        const std::uint8_t code = UploadedCode(buttons, b);
-        if (code == kPlainMacroCode || code == kBulletMacroCode) {
-            EntryBuffer scratch{};
-            const auto n = static_cast<std::size_t>(code == kPlainMacroCode
-                                                        ? EncodePlainMacro(buttons[b], scratch)
-                                                        : EncodeBulletMacro(buttons[b], scratch));
-            // A macro goes whole or not at all: a cut macro could leave a key pressed.
-            if (n > macroRoom) {
-                area.SetOffset(b, layout::kNoEntriesOffset);
-                continue;
-            }
-            macroRoom -= n;
-            area.Place(b, scratch, n);
-            continue;
-        }
-        const FixedEntries fixed = FixedEntriesOf(code);
-        if (fixed.count == 0) {
+        // A macro without entries still gets its place; other codes without entries do not.
+        if (leftOut[b] || (!all[b].macro && all[b].count == 0)) {
             area.SetOffset(b, layout::kNoEntriesOffset);
-            continue;
+        } else {
+            area.Place(b, all[b].bytes, all[b].count);
         }
-        area.Place(b, fixed.bytes, fixed.count);
     }
     return report;
+}
+
+std::array<bool, kButtonCount> MacrosLeftOut(const ButtonAssignments& buttons) {
+    return LeftOutForLackOfRoom(EntriesOfButtons(buttons));
 }
 
 }  // namespace t47

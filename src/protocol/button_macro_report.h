@@ -49,4 +49,7 @@ inline constexpr std::uint8_t kEighthButtonCode = 0xA1;
 // (offset 0xFFFF) rather than cut; fixed functions always keep their room.
 ButtonMacroReport BuildButtonMacroReport(const ButtonAssignments& buttons);
 
+// The buttons whose macros that report leaves out for lack of room.
+std::array<bool, kButtonCount> MacrosLeftOut(const ButtonAssignments& buttons);
+
 }  // namespace t47

@@ -16,8 +16,17 @@ namespace {
 namespace entry = report_entry_layout;
 
 constexpr std::size_t kDoubleClickLength = kDoubleClickEntries.size() * kReportEntrySize;
-// The third entry's kind tells a bullet macro from a plain one.
-constexpr std::size_t kMacroKindByte = 2 * kReportEntrySize + entry::kKind;
+
+// Only the bullet coder writes kind 0xC entries, so one of them anywhere in the block makes it
+// a bullet macro; a short one (a single bullet, or two entries) would otherwise read as plain.
+bool HoldsBulletEntry(const EntryBuffer& entries, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (EntryKindNibble(EntryAt(entries, i)) == (kBulletEntry >> 4)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::int32_t CountBulletEvents(const ButtonAssignment& record) {
     return static_cast<std::int32_t>(
@@ -30,15 +39,15 @@ ButtonAssignment DecodeMacro(const EntryBuffer& entries, std::size_t length,
                              std::optional<LibraryEntry>& libraryEntry) {
     ButtonAssignment record{};
     record.MacroIndex = kNoMacroIndex;
-    const bool bullet = (entries[kMacroKindByte] >> 4) == (kBulletEntry >> 4);
-    const auto count = static_cast<std::int32_t>(length / kReportEntrySize);
+    const std::size_t count = length / kReportEntrySize;
+    const bool bullet = HoldsBulletEntry(entries, count);
     std::int32_t n = 0;
     if (bullet) {
         record.FunctionCode = kBulletMacroCode;
-        n = DecodeBulletMacro(record, entries, count);
+        n = DecodeBulletMacro(record, entries, static_cast<std::int32_t>(count));
     } else {
         record.FunctionCode = kPlainMacroCode;
-        n = DecodePlainMacro(record, entries, count);
+        n = DecodePlainMacro(record, entries, static_cast<std::int32_t>(count));
         // The mouse keeps no trailing delay, and a trailing press reads back as a release.
         if (n >= 1) {
             record.Events[static_cast<std::size_t>(n - 1)].Value = 0;
@@ -59,10 +68,15 @@ ButtonAssignment DecodeMacro(const EntryBuffer& entries, std::size_t length,
 
 ButtonAssignment DecodeButton(std::span<const std::uint8_t, kButtonMacroReportSize> report,
                               const EntryBlock& block, std::size_t buttonIndex,
-                              const ButtonAssignment& held,
+                              const ButtonAssignment& held, bool heldLeftOut,
                               std::optional<LibraryEntry>& libraryEntry) {
     ButtonAssignment record{};
     if (block.length == 0) {
+        // The upload leaves out a macro that does not fit. When the held one would be left out
+        // too, that is what happened to it: keep it rather than lose the user's macro.
+        if (heldLeftOut) {
+            return held;
+        }
         record.FunctionCode = kNoEntriesCode;
         return record;
     }
@@ -88,9 +102,11 @@ DecodedButtons DecodeButtonMacroReport(std::span<const std::uint8_t, kButtonMacr
                                        const ButtonAssignments& held) {
     DecodedButtons decoded;
     const std::array<EntryBlock, kButtonCount> blocks = LocateEntryBlocks(report);
+    const std::array<bool, kButtonCount> heldLeftOut = MacrosLeftOut(held);
     for (std::size_t b = 0; b < kButtonCount; ++b) {
         std::optional<LibraryEntry> libraryEntry;
-        decoded.buttons[b] = DecodeButton(report, blocks[b], b, held[b], libraryEntry);
+        decoded.buttons[b] =
+            DecodeButton(report, blocks[b], b, held[b], heldLeftOut[b], libraryEntry);
         if (libraryEntry) {
             decoded.libraryEntries.push_back(*libraryEntry);
         }

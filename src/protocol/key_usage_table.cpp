@@ -18,4 +18,16 @@ std::int32_t UsageToKeyCode(std::int32_t usage) {
     return 0;
 }
 
+std::int32_t UsageByteToKeyCode(std::uint8_t usageByte) {
+    if (const std::int32_t keyCode = UsageToKeyCode(usageByte); keyCode != 0) {
+        return keyCode;
+    }
+    for (std::size_t i = kKeyCodeCount; i-- > 0;) {
+        if ((KeyUsageTable[i] & 0xFF) == usageByte) {
+            return kFirstKeyCode + static_cast<std::int32_t>(i);
+        }
+    }
+    return 0;
+}
+
 }  // namespace t47

@@ -38,4 +38,10 @@ std::int32_t KeyCodeToUsage(std::int32_t keyCode);
 // 0x7E, and of the usages listed twice the later key code wins.
 std::int32_t UsageToKeyCode(std::int32_t usage);
 
+// The key code a usage byte read back from the mouse stands for. A keyboard entry carries only
+// the low 8 bits of a usage (0x183 goes out as 0x83), so a byte that is no usage of the table
+// is the key code whose usage has it as low 8 bits: 0x83, 0xC9 and 0xC8 give 0x90, 0x95 and
+// 0x9B. 0 when no key code has it either.
+std::int32_t UsageByteToKeyCode(std::uint8_t usageByte);
+
 }  // namespace t47

@@ -1,6 +1,8 @@
 #include "protocol/macro_decoding.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 #include "protocol/key_usage_table.h"
 #include "protocol/macro_encoding.h"
@@ -33,20 +35,24 @@ class EventList {
         ++n_;
     }
 
-    // The Code of event n - back; 0 when there is no such event.
-    std::uint8_t CodeBack(std::size_t back) const {
-        return n_ >= back ? events_[n_ - back].Code : 0;
+    // An entry without a key releases what the latest event that is no delay pressed or
+    // released. Without such an event there is nothing to release and no event is made: a
+    // release of Code 0 would end the list at the next upload and leave the key held.
+    void AddRelease() {
+        for (std::size_t i = n_; i-- > 0;) {
+            if (events_[i].Code != kDelayCode) {
+                Add(events_[i].Code, 0);
+                return;
+            }
+        }
     }
 
-    // An entry without a key releases what was held, once some event exists: the event two
-    // places back when the entry carries its own delay or the last event is a delay (the
-    // delay of the press sits between them), else the last event.
-    void AddRelease(std::uint16_t delay) {
-        if (n_ == 0) {
-            return;
+    // A press of a key the table knows; a usage byte that no key code has makes no event, since
+    // a Code 0 would end the list at the next upload.
+    void AddKeyPress(std::uint8_t usageByte, std::uint16_t value) {
+        if (const auto code = static_cast<std::uint8_t>(UsageByteToKeyCode(usageByte)); code != 0) {
+            Add(code, value);
         }
-        const bool twoBack = delay != 0 || CodeBack(1) == kDelayCode;
-        Add(twoBack ? CodeBack(2) : CodeBack(1), 0);
     }
 
     void AddDelay(std::uint16_t delay) {
@@ -85,16 +91,16 @@ std::int32_t DecodePlainMacro(ButtonAssignment& record,
     EventList events(record);
     for (std::size_t i = 0; i < entryCount && !events.full(); ++i) {
         const ConstReportEntry e = EntryAt(entries, i);
-        const std::uint16_t delay = EntryDuration(e);
         const bool mouse = EntryKindNibble(e) == kMouseDownKind;
         const std::uint8_t rawKey = mouse ? e[entry::kByte1] : e[entry::kByte2];
         if (rawKey == 0) {
-            events.AddRelease(delay);
+            events.AddRelease();
+        } else if (mouse) {
+            events.Add(rawKey, 1);
         } else {
-            const auto code = mouse ? rawKey : static_cast<std::uint8_t>(UsageToKeyCode(rawKey));
-            events.Add(code, 1);
+            events.AddKeyPress(rawKey, 1);
         }
-        events.AddDelay(delay);
+        events.AddDelay(EntryDuration(e));
     }
     return static_cast<std::int32_t>(events.size());
 }
@@ -106,37 +112,49 @@ std::int32_t DecodeBulletMacro(ButtonAssignment& record,
     EventList events(record);
     std::uint16_t bulletValue = 0;  // W: the value of the latest bullet entry
     std::uint8_t selector = 0;      // G: the latest selector
+    std::optional<std::array<std::uint8_t, 2>> bulletBytes;  // bytes 1-2 of the latest bullet
     for (std::size_t i = 0; i < entryCount && !events.full(); ++i) {
         const ConstReportEntry e = EntryAt(entries, i);
-        const std::uint16_t delay = EntryDuration(e);
         const std::uint8_t kind = EntryKindNibble(e);
-        std::uint8_t rawKey = 0;
-        std::uint8_t code = 0;
-        if (kind == kMouseDownKind || kind == kMouseUpKind) {
-            rawKey = code = e[entry::kByte1];
-        } else if (kind == kBulletKind) {
-            rawKey = code = kBulletCode;
+        const std::array<std::uint8_t, 2> bytes12 = {e[entry::kByte1], e[entry::kByte2]};
+        if (kind == kBulletKind) {
             bulletValue = static_cast<std::uint16_t>(
                 (static_cast<std::uint8_t>(e[entry::kByte1] + 50) << 8) | e[entry::kByte2]);
             selector = e[entry::kByte3];
+            bulletBytes = bytes12;
+            events.Add(kBulletCode, bulletValue);
+        } else if (kind == kMouseUpKind) {
+            // Always a release. The coder repeats the bytes of the entry before it, so bytes
+            // that are those of the latest bullet release that bullet.
+            if (bytes12 == bulletBytes) {
+                events.Add(kBulletCode, 0);
+            } else if (bytes12[0] == 0) {
+                events.AddRelease();
+            } else {
+                events.Add(bytes12[0], 0);
+            }
         } else {
-            rawKey = e[entry::kByte2];
-            code = static_cast<std::uint8_t>(UsageToKeyCode(rawKey));
+            const bool mouse = kind == kMouseDownKind;
+            const std::uint8_t rawKey = mouse ? bytes12[0] : bytes12[1];
+            // A raw key 12 takes the latest bullet value, whatever the kind.
+            const std::uint16_t value = rawKey == kBulletCode ? bulletValue : 1;
+            if (rawKey == 0) {
+                events.AddRelease();
+            } else if (mouse) {
+                events.Add(rawKey, value);
+            } else {
+                events.AddKeyPress(rawKey, value);
+            }
         }
-        if (rawKey == 0) {
-            events.AddRelease(delay);
-        } else if (rawKey == kBulletCode) {
-            events.Add(code, bulletValue);
-        } else {
-            events.Add(code, kind == kMouseUpKind ? 0 : 1);
-        }
-        events.AddDelay(delay);
+        events.AddDelay(EntryDuration(e));
     }
-    // Every button event went out as the first button; the selector gives their code back.
-    if (selector != 0) {
+    // Every button event went out as the first button; the selector gives their code back. A
+    // selector of 255 would give Code 0, which ends a list: those events stay the first button.
+    const auto firstCode = static_cast<std::uint8_t>(1 + selector);
+    if (selector != 0 && firstCode != 0) {
         for (std::size_t i = 0; i < events.size(); ++i) {
             if (record.Events[i].Code == 1) {
-                record.Events[i].Code = static_cast<std::uint8_t>(1 + selector);
+                record.Events[i].Code = firstCode;
             }
         }
     }

@@ -76,6 +76,11 @@ std::uint8_t MacroModeByte(std::uint8_t repeatMode, std::uint8_t repeatCount) {
         const auto count = std::clamp<std::uint8_t>(repeatCount, 1, 15);
         return static_cast<std::uint8_t>(0x20 + count);
     }
+    // Mode byte 0 would mark no macro at all, so a mode past 14 (the decoder itself makes 0xFF
+    // from a mode byte below 0x10) goes out as mode 0.
+    if (repeatMode > kMaxRepeatMode) {
+        return 0x10;
+    }
     return static_cast<std::uint8_t>((repeatMode + 1) * 16);
 }
 

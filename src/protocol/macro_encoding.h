@@ -17,8 +17,12 @@ namespace t47 {
 inline constexpr std::uint8_t kDelayCode = 0xFF;
 inline constexpr std::uint8_t kBulletCode = 12;
 
+// The highest RepeatMode the mode byte's high nibble can carry.
+inline constexpr std::uint8_t kMaxRepeatMode = 14;
+
 // Byte 7 of every macro entry: (RepeatMode + 1) in the high nibble; RepeatMode 1 (repeat a
-// number of times) also sends RepeatCount, held to 1..15, in the low nibble.
+// number of times) also sends RepeatCount, held to 1..15, in the low nibble. A RepeatMode past
+// 14 is sent as 0, never as the mode byte 0 that marks no macro.
 std::uint8_t MacroModeByte(std::uint8_t repeatMode, std::uint8_t repeatCount);
 
 // Plain macro (0xA6): mouse buttons (Codes 1, 2, 4, 8, 16) and key codes of KeyUsageTable.

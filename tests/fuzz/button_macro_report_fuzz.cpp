@@ -1,6 +1,7 @@
 // Report 4 of any content read back against held button records of any content: the blocks
-// stay inside the report and the entry buffer, no record holds more than 92 events, and the
-// library entries are the differing bullet macros, well formed.
+// stay inside the report and the entry buffer, no record holds more than 92 events nor a Code 0
+// before its end, a macro left out for lack of room keeps its held record, and the library
+// entries are the differing bullet macros, well formed.
 //
 // Input: the 2049 report bytes, then the eight held 380-byte button records as the settings
 // file stores them; missing bytes read as 0.
@@ -26,8 +27,16 @@ void CheckBlocks(const ButtonMacroReport& report) {
     }
 }
 
-void CheckRecord(const ButtonAssignment& record, std::size_t b, const ButtonAssignment& held) {
+void CheckRecord(const ButtonAssignment& record, std::size_t b, const ButtonAssignment& held,
+                 bool keptHeld) {
+    if (keptHeld) {
+        FuzzCheck(record == held, "a macro left out for lack of room keeps its held record");
+        return;
+    }
     FuzzCheck(record.EventCount <= kMaxMacroEvents, "at most 92 events");
+    for (std::size_t i = 0; i < record.EventCount; ++i) {
+        FuzzCheck(record.Events[i].Code != 0, "no Code 0 ends the list early");
+    }
     for (std::size_t i = record.EventCount; i < kMaxMacroEvents; ++i) {
         FuzzCheck(record.Events[i] == MacroEvent{}, "nothing after the last event");
     }
@@ -55,11 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckBlocks(report);
     const DecodedButtons decoded = DecodeButtonMacroReport(report, held);
+    const auto blocks = LocateEntryBlocks(report);
+    const auto heldLeftOut = MacrosLeftOut(held);
 
     std::size_t expectedEntries = 0;
     for (std::size_t b = 0; b < kButtonCount; ++b) {
         const ButtonAssignment& record = decoded.buttons[b];
-        CheckRecord(record, b, held[b]);
+        const bool keptHeld = blocks[b].length == 0 && heldLeftOut[b];
+        CheckRecord(record, b, held[b], keptHeld);
+        if (keptHeld) {
+            continue;
+        }
         expectedEntries += record.FunctionCode == kBulletMacroCode &&
                            !MacroAssignmentsEqual(record, held[b]) && record.Events[0].Code >= 2;
     }

@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FuzzCheck(record.Events[i].carriedByte1 == 0, "the carried byte is not written");
             FuzzCheck(i < std::size_t(n[k]) || record.Events[i] == MacroEvent{},
                       "nothing after the last event");
+            FuzzCheck(i >= std::size_t(n[k]) || record.Events[i].Code != 0,
+                      "no Code 0 ends the list early");
         }
         ButtonAssignment rest = record;
         rest.Events = {};

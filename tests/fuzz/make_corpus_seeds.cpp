@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,25 @@ void WriteSeeds(SeedWriter& out) {
     }
     out.Write("macro_decoding_fuzz", "press_and_delay_everywhere", EntriesSeed(1000, full));
     out.Write("macro_decoding_fuzz", "negative_count", EntriesSeed(-5, bullet));
+    // A bullet released right after it, and a button release that names another code.
+    EntryBuffer oneBullet{};
+    const std::int32_t oneBulletCount = EncodeBulletMacro(
+        Macro(kBulletMacroCode, {{3, 0, 1}, {12, 0, 0x3705}, {12, 0, 0}, {3, 0, 0}}), oneBullet);
+    out.Write("macro_decoding_fuzz", "one_bullet_released",
+              EntriesSeed(std::int16_t(oneBulletCount), oneBullet));
+    // Usage bytes of usages above 0xFF, one that no key has, and releases with delays of their
+    // own right after presses without one.
+    EntryBuffer usages{};
+    const std::uint8_t usageBytes[] = {0x83, 0x00, 0xC9, 0x00, 0x64, 0x00, 0xC8, 0x00};
+    for (std::size_t i = 0; i < std::size(usageBytes); ++i) {
+        const ReportEntry entry = WritableEntryAt(usages, i);
+        entry[0] = kKeyboardEntry;
+        entry[2] = usageBytes[i];
+        entry[7] = 0x10;
+        entry[8] = usageBytes[i] == 0 ? 30 : 0;
+    }
+    out.Write("macro_decoding_fuzz", "usage_bytes",
+              EntriesSeed(std::int16_t(std::size(usageBytes)), usages));
 
     // button_macro_report_fuzz: the report, then the held records.
     out.Write(
@@ -195,6 +215,8 @@ void WriteSeeds(SeedWriter& out) {
     }
     out.Write("button_macro_report_fuzz", "macros_beyond_200_entries",
               Join(BuildButtonMacroReport(crowded), Records(crowded)));
+    out.Write("button_macro_report_fuzz", "macros_beyond_200_entries_against_defaults",
+              Join(BuildButtonMacroReport(crowded), Records(profile.ButtonAssigned)));
     out.Write("button_macro_report_fuzz", "offsets_odd",
               Join(ReportWithOffsets({0x0830, 0xFFFF, 48, 48, 2043, 2049, 0x08FF, 2047}),
                    Records(buttons)));

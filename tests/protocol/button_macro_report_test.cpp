@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "protocol/button_macro_report_decoding.h"
 #include "protocol/entry_blocks.h"
 #include "protocol/function_code_table.h"
+#include "protocol/macro_encoding.h"
 #include "protocol_test_support.h"
 #include "settings/little_endian.h"
 #include "settings/settings_defaults.h"
@@ -80,6 +83,26 @@ TEST(ButtonMacroReport, MacrosThatDoNotFitAreLeftOutWhole) {
         EXPECT_EQ(Offsets(report), c.offsets);
         EXPECT_EQ(std::vector(report.end() - 10, report.end()),
                   HexBytes("28 02 00 00 00 00 00 00 FF FF"));
+
+        // Read back, a left-out macro keeps its held record when the held buttons' report
+        // leaves it out too; against held macros that fit, or other functions, it is 0xAB.
+        ButtonAssignments fitting = buttons;
+        for (ButtonAssignment& button : fitting) {
+            button.Events[1] = {};
+        }
+        for (const ButtonAssignments* held :
+             {&std::as_const(buttons), &std::as_const(fitting), &kDefaults}) {
+            const DecodedButtons decoded = DecodeButtonMacroReport(report, *held);
+            for (std::size_t b = 0; b < kButtonCount; ++b) {
+                const bool leftOut = c.offsets[b] == kNone && c.macroEntries[b] != 0;
+                EXPECT_EQ(MacrosLeftOut(*held)[b], held == &buttons && leftOut) << b;
+                if (c.offsets[b] == kNone) {
+                    EXPECT_EQ(decoded.buttons[b],
+                              held == &buttons && leftOut ? buttons[b] : Macro(kNoEntriesCode, {}))
+                        << b;
+                }
+            }
+        }
     }
 }
 
@@ -146,6 +169,85 @@ TEST(DecodeButtonMacroReport, EveryFixedCodeComesBack) {
         EXPECT_EQ(FixedEntriesOf(c).count, fixed ? (c == kDoubleClickCode ? 4u : 1u) : 0u) << code;
         EXPECT_EQ(decoded.buttons[button].FunctionCode, fixed ? c : kNoEntriesCode) << code;
         EXPECT_EQ(decoded.buttons[7].FunctionCode, 0xA1);
+    }
+}
+
+TEST(DecodeButtonMacroReport, MacrosComeBackWhereTheWireCarriesThem) {
+    // Each macro is encoded (unless only its entries are given) and read back as button 1.
+    const struct {
+        ButtonAssignment sent;  // FunctionCode 0: the wire alone, as a mouse could hold it
+        std::string_view wire;
+        ButtonAssignment readBack;
+    } cases[] = {
+        // a kind 0xC entry anywhere makes a bullet macro, not only in the third entry
+        {Macro(kBulletMacroCode, {{3, 1}, {12, 0x3705}, {12, 0}}),
+         "20 01 00 00 00 00 00 10 | C0 05 05 02 00 00 00 10 | A0 05 05 00 00 00 00 10",
+         Macro(kBulletMacroCode, {{3, 1}, {12, 0x3705}, {12, 0}})},
+        {Macro(kBulletMacroCode, {{12, 0x3705}, {0xFF, 40}, {12, 0}}),
+         "C0 05 05 0B 00 00 00 10 28 00 | A0 05 05 00 00 00 00 10",
+         Macro(kBulletMacroCode, {{12, 0x3705}, {0xFF, 40}, {12, 0}})},
+        // a mode past 14 goes out as 0x10, not as mode byte 0 that read back as a double click
+        {Macro(kPlainMacroCode, {{1, 1}, {1, 0}, {1, 1}, {1, 0}}, 0xFF, 5),
+         "20 01 00 00 00 00 00 10 | A0 01 00 00 00 00 00 10 | 20 01 00 00 00 00 00 10 |"
+         "A0 01 00 00 00 00 00 10",
+         Macro(kPlainMacroCode, {{1, 1}, {1, 0}, {1, 1}, {1, 0}})},
+        // kind 0xA is a release: of the latest bullet when it repeats its bytes 1 and 2, of 12
+        // when byte 1 is 12, else of the code in byte 1
+        {Macro(kBulletMacroCode,
+               {{2, 1}, {2, 0}, {12, 0x3301}, {0xFF, 9}, {12, 0}, {2, 1}, {2, 0}}),
+         "20 01 00 00 00 00 00 10 | A0 01 00 00 00 00 00 10 | C0 01 01 01 00 00 00 10 09 00 |"
+         "A0 01 01 00 00 00 00 10 | 20 01 00 00 00 00 00 10 | A0 01 00 00 00 00 00 10",
+         Macro(kBulletMacroCode,
+               {{2, 1}, {2, 0}, {12, 0x3301}, {0xFF, 9}, {12, 0}, {2, 1}, {2, 0}})},
+        {{},
+         "C0 05 05 02 00 00 00 10 | A0 0C 00 00 00 00 00 10",
+         Macro(kBulletMacroCode, {{12, 0x3705}, {12, 0}})},
+        // usages above 0xFF go out as their low byte and find their key again; a keyboard entry
+        // holds one key, so every release names the latest key
+        {Macro(kPlainMacroCode, {{0x88, 1},
+                                 {0x90, 1},
+                                 {0xFF, 20},
+                                 {0x90, 0},
+                                 {0x88, 0},
+                                 {0x95, 1},
+                                 {0x95, 0},
+                                 {0x9B, 1}}),
+         "60 00 E0 00 00 00 00 10 | 60 00 83 00 00 00 00 10 14 00 | 60 00 00 00 00 00 00 10 |"
+         "60 00 00 00 00 00 00 10 | 60 00 C9 00 00 00 00 10 | 60 00 00 00 00 00 00 10 |"
+         "60 00 C8 00 00 00 00 10",
+         Macro(kPlainMacroCode, {{0x88, 1},
+                                 {0x90, 1},
+                                 {0xFF, 20},
+                                 {0x90, 0},
+                                 {0x90, 0},
+                                 {0x95, 1},
+                                 {0x95, 0},
+                                 {0x9B, 0}})},
+        // a usage no key has makes no event (a Code 0 would end the list and leave Ctrl held)
+        {{},
+         "60 00 E0 00 00 00 00 10 | 60 00 64 00 00 00 00 10 14 00 | 60 00 00 00 00 00 00 10",
+         Macro(kPlainMacroCode, {{0x88, 1}, {0xFF, 20}, {0x88, 0}})},
+        // a release with a delay of its own, right after a press without one, releases that key
+        {Macro(kPlainMacroCode, {{1, 1}, {1, 0}, {0x14, 1}, {0x14, 0}, {0xFF, 30}, {4, 1}}),
+         "20 01 00 00 00 00 00 10 | A0 01 00 00 00 00 00 10 | 60 00 04 00 00 00 00 10 |"
+         "60 00 00 00 00 00 00 10 1E 00 | 20 04 00 00 00 00 00 10",
+         Macro(kPlainMacroCode, {{1, 1}, {1, 0}, {0x14, 1}, {0x14, 0}, {0xFF, 30}, {4, 0}})},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> wire = HexBytes(c.wire);
+        if (c.sent.FunctionCode != 0) {
+            EntryBuffer entries{};
+            const bool plain = c.sent.FunctionCode == kPlainMacroCode;
+            const std::int32_t n = (plain ? EncodePlainMacro : EncodeBulletMacro)(c.sent, entries);
+            EXPECT_EQ(std::vector(entries.begin(), entries.begin() + n * 10), wire) << c.wire;
+        }
+        const auto next = std::uint16_t(48 + wire.size());
+        const ButtonMacroReport report =
+            ReportWith({48, next, kNone, kNone, kNone, kNone, kNone, kNone}, c.wire);
+        ButtonAssignment expected = c.readBack;
+        expected.ButtonNo = 1;
+        expected.MacroIndex = kNoMacroIndex;
+        EXPECT_EQ(DecodeButtonMacroReport(report, kDefaults).buttons[0], expected) << c.wire;
     }
 }
 

@@ -31,11 +31,19 @@ TEST(KeyUsageTable, Lookups) {
     for (const auto& [usage, key] : usageToKey) {
         EXPECT_EQ(UsageToKeyCode(usage), key) << usage;
     }
+    // A usage byte from the mouse: a usage of the table first (0x23 is 0x30's, not the low
+    // byte of 0x99's 0x223), else the low byte of a longer usage, else no key.
+    const std::int32_t byteToKey[][2] = {{0x04, 0x14}, {0xE2, 0x8F}, {0x23, 0x30}, {0x83, 0x90},
+                                         {0xC9, 0x95}, {0xC8, 0x9B}, {0x64, 0},    {0x03, 0}};
+    for (const auto& [byte, key] : byteToKey) {
+        EXPECT_EQ(UsageByteToKeyCode(std::uint8_t(byte)), key) << byte;
+    }
 }
 
 TEST(MacroModeByte, RepeatFields) {
-    const std::uint8_t cases[][3] = {{0, 9, 0x10},  {1, 0, 0x21}, {1, 7, 0x27},
-                                     {1, 20, 0x2F}, {2, 9, 0x30}, {15, 3, 0x00}};
+    // Past mode 14 the high nibble would wrap to 0, which marks no macro: sent as mode 0.
+    const std::uint8_t cases[][3] = {{0, 9, 0x10}, {1, 0, 0x21},  {1, 7, 0x27},  {1, 20, 0x2F},
+                                     {2, 9, 0x30}, {14, 3, 0xF0}, {15, 3, 0x10}, {0xFF, 5, 0x10}};
     for (const auto& [mode, count, byte] : cases) {
         EXPECT_EQ(MacroModeByte(mode, count), byte) << int{mode} << " " << int{count};
     }
@@ -74,12 +82,23 @@ TEST(DecodeMacro, Events) {
         std::string_view entries;
         EventList events;
     } cases[] = {
-        // a release with a delay of its own takes the Code two events back; kind 0xA and
-        // keyboard releases take the last pressed; a first entry without key adds no event
+        // kind 0xA and keyboard releases take the latest event that is no delay, also when they
+        // carry a delay of their own; a first entry without key adds no event
         {DecodePlainMacro,
          "60 00 00 00 00 00 00 21 | 60 00 04 | 60 00 00 00 00 00 00 00 1E |"
          "20 10 00 00 00 00 00 00 64 | A0 10 | 60 00 E2 | A0",
-         {{0x14, 1}, {0, 0}, {0xFF, 30}, {0x10, 1}, {0xFF, 100}, {0x10, 0}, {0x8F, 1}, {0x8F, 0}}},
+         {{0x14, 1},
+          {0x14, 0},
+          {0xFF, 30},
+          {0x10, 1},
+          {0xFF, 100},
+          {0x10, 0},
+          {0x8F, 1},
+          {0x8F, 0}}},
+        // with no event that is no delay a release has nothing to release
+        {DecodePlainMacro,
+         "60 00 00 00 00 00 00 10 05 | A0 00 00 00 00 00 00 00 06",
+         {{0xFF, 5}, {0xFF, 6}}},
         {DecodePlainMacro, "60 00 04 | 60 00 04 00 00 00 00 10", {}},  // mode byte 0: none
         // the selector gives the first button its Code back; kind 0xA gives its byte 1; a raw
         // key 12 of any kind takes the latest bullet value
@@ -114,8 +133,8 @@ TEST(DecodeMacro, StopsAtTheNinetySecondEvent) {
 }
 
 TEST(DecodeMacro, EncodedMacrosComeBack) {
-    // A keyboard entry holds one key, and a release with a delay of its own finds its key two
-    // events back: macros that keep to this come back whole, repeat fields included.
+    // A keyboard entry holds one key, and a release names the latest event that is no delay:
+    // macros that keep to this come back whole, repeat fields included.
     const ButtonAssignment macros[] = {
         Macro(kPlainMacroCode,
               {{0x88, 1},

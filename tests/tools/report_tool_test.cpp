@@ -68,7 +68,7 @@ SettingData TwoSlots() {
 }
 
 // A bullet macro whose first event (Code 5) numbers library entry 3. The mouse tells a bullet
-// macro by the kind of its third entry.
+// macro by its kind 0xC entry.
 ButtonAssignment BulletMacro(std::uint16_t bulletValue) {
     ButtonAssignment macro = DefaultButtonAssignment(1);
     macro.FunctionCode = 0xA7;
