@@ -88,8 +88,12 @@ int CMyWnd::OnCreate() {
 
     LoadSettings();
     platform.windows.SetToolWindowStyle(window);
-    trayIconData = TrayIcon{window,           kTrayIconId,        kTrayIconFlags,
-                            MSG_TRAY_CALLBACK, kAgentIconResource, kCompanionWindowTitle};
+    trayIconData = TrayIcon{window,
+                            kTrayIconId,
+                            kTrayIconFlags,
+                            MSG_TRAY_CALLBACK,
+                            kAgentIconResource,
+                            kCompanionWindowTitle};
 
     if (DownloadDeviceState() != 0) {
         LaunchCompanionUI();
@@ -139,9 +143,9 @@ std::int32_t CMyWnd::SendCommandReport() {
 }
 
 std::int32_t CMyWnd::DownloadDeviceState() {
-    return t47::DownloadDeviceState({deviceLink, platform.clock, platform.files,
-                                     platform.messages, workingSettings, currentProfile,
-                                     settingsPath, bulletSettingPath, lastDownloadTick});
+    return t47::DownloadDeviceState({deviceLink, platform.clock, platform.files, platform.messages,
+                                     workingSettings, currentProfile, settingsPath,
+                                     bulletSettingPath, lastDownloadTick});
 }
 
 void CMyWnd::ApplyPointerSettings() {

@@ -51,9 +51,9 @@ TEST_P(AgentStartUp, RunsItsStepsWhetherOrNotTheMouseAnswers) {
 
     EXPECT_EQ(s.SettingInt(kSettingSection, kDeviceKey), c.deviceFlag);
     EXPECT_EQ(s.platform.shell.OpenedPrograms(),
-              c.companionStarted ? std::vector<std::u16string>{s.folder.File(u"Agent") +
-                                                               u"\\Gaming.exe"}
-                                 : std::vector<std::u16string>{});
+              c.companionStarted
+                  ? std::vector<std::u16string>{s.folder.File(u"Agent") + u"\\Gaming.exe"}
+                  : std::vector<std::u16string>{});
     EXPECT_EQ(s.platform.shell.TrayRequests().size(), c.trayIconAdded ? 1u : 0u);
     EXPECT_EQ(window->TrayIconShown(), c.trayIconAdded);
     if (c.companionRunning) {

@@ -52,7 +52,8 @@ TEST(AgentReloadApply, UploadsTheFilesProfileAndShowsOrHidesTheIcon) {
         EXPECT_EQ(s.platform.shell.TrayIconShown(), c.iconAfter);
         if (c.uploadSucceeds) {
             const SettingsReport expected = BuildSettingsReport(s.Window().CurrentProfile());
-            EXPECT_EQ(mouse.StoredReport(3), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+            EXPECT_EQ(mouse.StoredReport(3),
+                      std::vector<std::uint8_t>(expected.begin(), expected.end()));
             EXPECT_EQ(mouse.Transfers().size(), 2u);
         } else {
             EXPECT_EQ(mouse.Transfers().size(), 5u);
@@ -89,7 +90,7 @@ TEST(AgentDeviceChanges, UnplugAndReplugTellTheCompanionAndMoveTheIcon) {
     const std::size_t companionBefore = s.CompanionReceived().size();
 
     s.platform.clock.Advance(5000);  // well past the start-up download's quiet time
-    mouse.Unplug();  // four removal notices, one per interface
+    mouse.Unplug();                  // four removal notices, one per interface
     s.Pump();
     EXPECT_FALSE(s.platform.shell.TrayIconShown());
     const std::vector<PostedMessage> received = s.CompanionReceived();
@@ -120,10 +121,9 @@ struct SessionCase {
 
 TEST(AgentSessionChanges, LockSuspendsAndUnlockReadsTheMouseAgainFromVersion6) {
     const SessionCase cases[] = {
-        {10, 7, 8, true},  // lock, unlock
-        {6, 7, 8, true},
-        {5, 7, 8, false},  // before version 6 only the console events count
-        {5, 2, 1, true},   // console disconnect, connect
+        {10, 7, 8, true},                    // lock, unlock
+        {6, 7, 8, true},  {5, 7, 8, false},  // before version 6 only the console events count
+        {5, 2, 1, true},                     // console disconnect, connect
         {6, 2, 1, true},
     };
     for (const SessionCase& c : cases) {

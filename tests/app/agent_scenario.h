@@ -45,7 +45,9 @@ class AgentScenario {
         mouse = &platform.hid.AttachMouse(std::move(setup));
         return *mouse;
     }
-    WindowHandle OpenCompanion() { return companion = platform.windows.OpenWindow(kCompanionWindowTitle); }
+    WindowHandle OpenCompanion() {
+        return companion = platform.windows.OpenWindow(kCompanionWindowTitle);
+    }
 
     std::u16string SettingsPath() const {
         return folder.File(u"AppData") + u"\\Norvane\\T47\\GamingMouse";

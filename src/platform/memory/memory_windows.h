@@ -63,8 +63,7 @@ class MemoryWindows final : public WindowMessages, public WindowHost {
                                LParam lParam = 0);
 
     // WindowHost.
-    WindowHandle CreateHiddenWindow(std::u16string_view title,
-                                    WindowProcedure& procedure) override;
+    WindowHandle CreateHiddenWindow(std::u16string_view title, WindowProcedure& procedure) override;
     void SetTitle(WindowHandle window, std::u16string_view title) override;
     void SetToolWindowStyle(WindowHandle window) override;
     void AcceptFromLowerPrivilege(WindowHandle window,
@@ -96,7 +95,7 @@ class MemoryWindows final : public WindowMessages, public WindowHost {
 
     mutable std::mutex mutex;
     mutable std::condition_variable posted;
-    std::vector<std::unique_ptr<Window>> windows;  // in the order they were opened
+    std::vector<std::unique_ptr<Window>> windows;              // in the order they were opened
     std::deque<std::pair<WindowHandle, PostedMessage>> queue;  // for windows with a procedure
     std::uint32_t osMajorVersion = 10;
 };
