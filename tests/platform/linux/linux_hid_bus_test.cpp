@@ -1,19 +1,18 @@
 #include "platform/linux/linux_hid_bus.h"
 
 #include <gtest/gtest.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <future>
 #include <thread>
 
 #include "platform/linux/hid_test_descriptors.h"
 #include "platform/linux/hidraw_nodes.h"
 #include "platform/linux/hidraw_test_tree.h"
+#include "platform/linux/testing/fake_hidraw_nodes.h"
+#include "platform/linux/testing/test_processes.h"
 #include "platform/text_encoding.h"
 
 namespace t47 {
@@ -58,34 +57,24 @@ class PendingRead {
   public:
     PendingRead(HidBus& bus, HidHandle handle, std::stop_token stop = {}) {
         thread = std::thread([this, &bus, handle, stop] {
-            threadId = static_cast<pid_t>(::syscall(SYS_gettid));
+            threadId = test::CurrentThreadId();
             result.set_value(bus.ReadInputReport(handle, buffer, stop));
         });
     }
     ~PendingRead() { thread.join(); }
 
-    // Until the thread sleeps: it then waits in poll, the only place it can sleep.
     void WaitUntilWaiting() {
         while (threadId == 0) {
             std::this_thread::yield();
         }
-        const std::string stat = "/proc/self/task/" + std::to_string(threadId.load()) + "/stat";
-        for (;;) {
-            std::ifstream in(stat);
-            std::string pid, name, state;
-            in >> pid >> name >> state;
-            if (state == "S") {
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        test::WaitUntilThreadSleeps(threadId);  // it can sleep only in its wait for a report
     }
     std::size_t Result() { return result.get_future().get(); }
     Bytes Buffer() const { return buffer; }
 
   private:
     Bytes buffer = Bytes(4);
-    std::atomic<pid_t> threadId{0};
+    std::atomic<int> threadId{0};
     std::promise<std::size_t> result;
     std::thread thread;
 };

@@ -1,17 +1,14 @@
 // The smaller Linux services: named mutex, folders, registry and pointer settings, shell,
 // debug output, clock, and the whole platform built over a user's folders.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <map>
 
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/runtime_folder.h"
+#include "platform/linux/testing/test_channels.h"
+#include "platform/linux/testing/test_processes.h"
 #include "platform/profile/profile_engine.h"
 #include "platform/text_encoding.h"
 #include "support/temp_folder.h"
@@ -39,14 +36,11 @@ TEST(LinuxProcess, TheMutexIsHeldByOneHandleAtATimeAcrossProcesses) {
     EXPECT_NE(second.handle, kNoMutex);
     EXPECT_TRUE(second.alreadyExisted);
     EXPECT_FALSE(process.CreateNamedMutex(u"Another").alreadyExisted);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        LinuxProcess other(folder / "run");
-        ::_exit(other.CreateNamedMutex(u"Norvane_T47_Hid").alreadyExisted ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(test::RunInChildProcess([&] {
+                  LinuxProcess other(folder / "run");
+                  return other.CreateNamedMutex(u"Norvane_T47_Hid").alreadyExisted;
+              }),
+              0);
 
     process.CloseMutex(second.handle);
     process.CloseMutex(first.handle);
@@ -72,8 +66,8 @@ TEST(RuntimeFolder, PrivateFoldersAndFileNames) {
     EXPECT_FALSE(EnsurePrivateFolder(folder / "link"));
     test::WriteFileBytes(folder / "file", "");
     EXPECT_FALSE(EnsurePrivateFolder(folder / "file"));
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);  // made first by another user
+    if (test::RunningAsRoot()) {
+        ASSERT_TRUE(test::GiveToNobody(own));  // made first by another user
         EXPECT_FALSE(EnsurePrivateFolder(own));
     }
 
@@ -220,34 +214,21 @@ TEST(LinuxShell, TrayAndMenuAreDebugLinesAndProgramsStart) {
               "Tray icon removed: Norvane T47\n");
 
     // The program, named as the agent joins paths, starts and writes into a pipe.
-    const fs::path pipe = folder / "pipe";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    test::NamedPipe pipe(folder / "pipe");
     test::WriteFileBytes(folder / "Gaming.exe",
-                         "#!/bin/sh\necho started > '" + pipe.string() + "'\n");
+                         "#!/bin/sh\necho started > '" + (folder / "pipe").string() + "'\n");
     fs::permissions(folder / "Gaming.exe", fs::perms::owner_all);
-    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     shell.OpenProgram(Utf16FromPath(folder.Path()) + u"\\Gaming.exe");
     shell.OpenProgram(Utf16FromPath(folder.Path()) + u"\\Missing.exe");  // nothing happens
-    pollfd ready{reader, POLLIN, 0};
-    ASSERT_EQ(::poll(&ready, 1, 60'000), 1);  // a generous limit, not a measurement
-    char got[16] = {};
-    EXPECT_EQ(::read(reader, got, sizeof got), 8);
-    EXPECT_STREQ(got, "started\n");
-    ::close(reader);
+    EXPECT_EQ(pipe.ReadWithin(std::chrono::minutes(1)), "started\n");
 }
 
 TEST(LinuxDebugOutput, WritesUtf8ToItsDescriptor) {
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    LinuxDebugOutput output(ends[1]);
+    test::Pipe pipe;
+    LinuxDebugOutput output(pipe.WriteEnd());
     output.Write(u"OnCreate over\n");
     output.Write(u"4: 02 00 03 00 \u00E9\n");
-    ::close(ends[1]);
-    char got[64];
-    const ssize_t length = ::read(ends[0], got, sizeof got);
-    EXPECT_EQ(std::string(got, static_cast<std::size_t>(std::max<ssize_t>(length, 0))),
-              "OnCreate over\n4: 02 00 03 00 \xC3\xA9\n");
-    ::close(ends[0]);
+    EXPECT_EQ(pipe.CloseAndRead(), "OnCreate over\n4: 02 00 03 00 \xC3\xA9\n");
 }
 
 TEST(LinuxClock, SleepsAtLeastAsLongAsAsked) {

@@ -1,18 +1,14 @@
 #include "platform/linux/linux_windows.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <functional>
 #include <limits>
 
 #include "platform/linux/message_datagram.h"
 #include "platform/linux/runtime_folder.h"
+#include "platform/linux/testing/test_channels.h"
+#include "platform/linux/testing/test_processes.h"
 #include "support/temp_folder.h"
 
 namespace t47 {
@@ -21,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::u16string_view kAgent = u"Norvane_T47_Hid";
-constexpr uid_t kNobody = 65534;
 
 class RecordingProcedure final : public WindowProcedure {
   public:
@@ -34,29 +29,6 @@ class RecordingProcedure final : public WindowProcedure {
     std::vector<PostedMessage> got;
     std::function<std::optional<LParam>(WindowHandle, MessageId)> reply;
 };
-
-// Runs `body` in a child process; its exit status (0 when it returned true).
-int InChild(const std::function<bool()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// One datagram to the window's socket from a socket of its own.
-bool SendRaw(const fs::path& socketPath, const void* bytes, std::size_t size) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, socketPath.c_str());
-    const int s = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    const bool sent = ::sendto(s, bytes, size, 0, reinterpret_cast<const sockaddr*>(&address),
-                               sizeof address) == static_cast<ssize_t>(size);
-    ::close(s);
-    return sent;
-}
 
 class LinuxWindowsTest : public ::testing::Test {
   protected:
@@ -103,7 +75,7 @@ TEST_F(LinuxWindowsTest, MessagesFromAnotherProcessReachTheProcedureInOrder) {
         {0x4FF, std::numeric_limits<WParam>::max(), std::numeric_limits<LParam>::min()},
         {0x111, 0xFFFFFFFF, -1},
     };
-    EXPECT_EQ(InChild([&] {
+    EXPECT_EQ(test::RunInChildProcess([&] {
                   LinuxWindows other(runtime);
                   const WindowHandle found = other.FindTopLevelWindow(kAgent);
                   bool posted = found != kNoWindow;
@@ -128,39 +100,30 @@ TEST_F(LinuxWindowsTest, MessagesFromAnotherProcessReachTheProcedureInOrder) {
 TEST_F(LinuxWindowsTest, OnlyTheUsersOwnProcessesReachAWindow) {
     const WindowHandle window = windows.CreateHiddenWindow(kAgent, agent);
     ASSERT_NE(window, kNoWindow);
-    struct stat status {};
-    ASSERT_EQ(::stat(runtime.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700u);
-    ASSERT_EQ(::stat(SocketOf(kAgent).c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(runtime).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(SocketOf(kAgent)).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 
     // Not a message: a datagram of another size.
-    const char junk[] = "not a message";
-    EXPECT_TRUE(SendRaw(SocketOf(kAgent), junk, sizeof junk));
-    if (::geteuid() == 0) {
+    const std::uint8_t junk[] = "not a message";
+    EXPECT_TRUE(test::SendDatagram(SocketOf(kAgent), junk));
+    if (test::RunningAsRoot()) {
         const auto datagram = EncodeMessageDatagram({0x4FF, 66, 66});
         // Another user that got hold of the socket (here: connected before giving up root)
         // sends a message; the window drops it.
-        EXPECT_EQ(InChild([&] {
-                      sockaddr_un address{};
-                      address.sun_family = AF_UNIX;
-                      std::strcpy(address.sun_path, SocketOf(kAgent).c_str());
-                      const int s = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-                      return ::connect(s, reinterpret_cast<const sockaddr*>(&address),
-                                       sizeof address) == 0 &&
-                             ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
-                             ::send(s, datagram.data(), datagram.size(), 0) ==
-                                 static_cast<ssize_t>(datagram.size());
+        EXPECT_EQ(test::RunInChildProcess([&] {
+                      test::DatagramSender sender(SocketOf(kAgent));
+                      return sender.Connected() && test::BecomeNobody() && sender.Send(datagram);
                   }),
                   0);
         // Nor can another user find the window or post to it by its name.
-        EXPECT_EQ(InChild([&] {
-                      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+        EXPECT_EQ(test::RunInChildProcess([&] {
+                      if (!test::BecomeNobody()) {
                           return false;
                       }
                       LinuxWindows other(runtime);
                       return other.FindTopLevelWindow(kAgent) == kNoWindow &&
-                             !SendRaw(SocketOf(kAgent), datagram.data(), datagram.size());
+                             !test::SendDatagram(SocketOf(kAgent), datagram);
                   }),
                   0);
     }
@@ -169,7 +132,7 @@ TEST_F(LinuxWindowsTest, OnlyTheUsersOwnProcessesReachAWindow) {
     EXPECT_EQ(agent.got,
               (std::vector<PostedMessage>{
                   {kWmCreate, 0, 0}, {0x4FF, 1, 2}, {kWmClose, 0, 0}, {kWmDestroy, 0, 0}}));
-    if (::geteuid() != 0) {
+    if (!test::RunningAsRoot()) {
         GTEST_SKIP() << "datagrams from another user need root to set up";
     }
 }
@@ -182,12 +145,7 @@ TEST_F(LinuxWindowsTest, AMissingWindowIsNotFoundAndPostsToItAreDropped) {
 
     // A socket left behind by a program that died: nobody listens, so no window.
     ASSERT_TRUE(EnsurePrivateFolder(runtime));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, SocketOf(u"Norvane T47").c_str());
-    const int dead = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    ASSERT_EQ(::bind(dead, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ::close(dead);
+    ASSERT_TRUE(test::LeaveDeadSocket(SocketOf(u"Norvane T47")));
     EXPECT_EQ(other.FindTopLevelWindow(u"Norvane T47"), kNoWindow);
 
     // A window that comes and goes: a handle found before it went reaches nothing later.
