@@ -63,7 +63,7 @@ inline Bytes MouseDescriptor() {
         {SettingsCollection(), ButtonMacroCollection(), CommandCollection(), DpiInputCollection()});
 }
 
-// The boot mouse of the HID specification: no report ids, 4 data bytes; Windows gives input
+// The standard boot-protocol mouse of USB HID: no report ids, 4 data bytes; Windows gives input
 // length 5.
 inline Bytes BootMouseDescriptor() {
     return {
