@@ -1,5 +1,6 @@
 #include "platform/text_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
@@ -47,7 +48,11 @@ std::filesystem::path PathFromNative(std::u16string_view text) {
     if constexpr (std::is_same_v<typename NativeString::value_type, wchar_t>) {
         return std::filesystem::path(WideFromUtf16(text));
     } else {
-        return std::filesystem::path(Utf8FromUtf16(text));
+        // The agent joins its paths as on Windows ("...\Norvane\T47\GamingMouse"); here a
+        // backslash is the folder separator too, so its logic is the same on both systems.
+        std::string bytes = Utf8FromUtf16(text);
+        std::replace(bytes.begin(), bytes.end(), '\\', '/');
+        return std::filesystem::path(std::move(bytes));
     }
 }
 

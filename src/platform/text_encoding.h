@@ -24,7 +24,8 @@ std::u16string Utf16FromUtf8(std::string_view bytes);
 std::wstring WideFromUtf16(std::u16string_view text);
 std::u16string Utf16FromWide(std::wstring_view text);
 
-// Paths: UTF-16 on Windows, UTF-8 bytes elsewhere.
+// Paths: UTF-16 on Windows, UTF-8 bytes elsewhere, where a backslash in the text becomes the
+// folder separator as on Windows (no file name the agent makes holds one).
 std::filesystem::path PathFromUtf16(std::u16string_view text);
 std::u16string Utf16FromPath(const std::filesystem::path& path);
 

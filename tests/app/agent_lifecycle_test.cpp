@@ -105,14 +105,15 @@ TEST(AgentLifecycle, ASecondInstanceEndsAtOnceAndDisturbsNothing) {
     AgentScenario s;
     s.AttachMouse();
     s.Start();
-    const std::string settingsBefore = ReadFileBytes(s.SettingsPath());
+    const std::string settingsBefore = s.SettingsFileBytes();
+    ASSERT_FALSE(settingsBefore.empty());
     const std::size_t readsBefore = s.MouseReads();
 
     CHidApp second(s.platform.Services());
     EXPECT_EQ(second.Run(), 0);
     EXPECT_EQ(second.AgentWindow(), nullptr);
     EXPECT_EQ(s.platform.process.OpenHandles(kSingleInstanceMutexName), 1);
-    EXPECT_EQ(ReadFileBytes(s.SettingsPath()), settingsBefore);
+    EXPECT_EQ(s.SettingsFileBytes(), settingsBefore);
     EXPECT_EQ(s.MouseReads(), readsBefore);
     EXPECT_EQ(s.platform.shell.TrayRequests().size(), 1u);
 }

@@ -67,7 +67,7 @@ TEST(AgentDpiNotices, APressOnTheMouseReachesTheFileAndTheCompanion) {
     s.OpenCompanion();
     s.WriteSetting(kSettingSection, u"Active", 1);
     s.Start();
-    const std::string before = ReadFileBytes(s.SettingsPath());
+    const std::string before = s.SettingsFileBytes();
 
     mouse.PressDpiButton();  // the default stage 3 becomes 4
     ASSERT_TRUE(s.PumpUntilDpiNotices(1));
@@ -78,7 +78,7 @@ TEST(AgentDpiNotices, APressOnTheMouseReachesTheFileAndTheCompanion) {
     EXPECT_EQ(s.Window().WorkingSettings().Profiles[1].DPI_Cur, 3) << "only the current copy";
     EXPECT_EQ(mouse.Transfers().size(), 2u) << "nothing is uploaded: the mouse has the stage";
     EXPECT_EQ(s.platform.debug.Lines().back(), u"4: 02 00 04 00 00 00 00 00\n");
-    EXPECT_NE(ReadFileBytes(s.SettingsPath()), before);
+    EXPECT_NE(s.SettingsFileBytes(), before);
 }
 
 TEST(AgentDeviceChanges, UnplugAndReplugTellTheCompanionAndMoveTheIcon) {

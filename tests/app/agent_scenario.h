@@ -20,6 +20,7 @@
 #include "app/agent_application.h"
 #include "app/companion_contract.h"
 #include "platform/memory/memory_platform.h"
+#include "platform/text_encoding.h"
 #include "settings/settings_file_keys.h"
 #include "support/memory_printers.h"
 #include "support/temp_folder.h"
@@ -55,6 +56,8 @@ class AgentScenario {
     std::u16string LibraryPath() const {
         return folder.File(u"AppData") + u"\\Norvane\\T47\\BulletSetting";
     }
+
+    std::string SettingsFileBytes() const { return ReadFileBytes(PathFromUtf16(SettingsPath())); }
 
     // A key of the settings file, written as the companion UI would before or while the
     // agent runs.

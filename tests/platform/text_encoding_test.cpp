@@ -14,6 +14,14 @@ TEST(TextEncoding, ValidTextConvertsBothWays) {
     EXPECT_EQ(Utf16FromPath(PathFromUtf16(text)), text);
 }
 
+// The agent joins "\Norvane\T47\GamingMouse" to a folder on every system.
+TEST(TextEncoding, ABackslashInAPathSeparatesFolders) {
+    const std::filesystem::path path = PathFromUtf16(u"config\\Norvane\\T47\\GamingMouse");
+    EXPECT_EQ(path, PathFromUtf16(u"config/Norvane/T47/GamingMouse"));
+    EXPECT_EQ(path.filename(), PathFromUtf16(u"GamingMouse"));
+    EXPECT_EQ(path.parent_path().filename(), PathFromUtf16(u"T47"));
+}
+
 TEST(TextEncoding, MalformedUtf8BecomesReplacementCharacters) {
     struct Case {
         std::string_view bytes;

@@ -1,0 +1,24 @@
+#pragma once
+
+// The debug output on Linux is standard error (the journal, under systemd).
+
+#include <mutex>
+
+#include "platform/debug_output.h"
+
+namespace t47 {
+
+class LinuxDebugOutput final : public DebugOutput {
+  public:
+    // Writes to that descriptor; standard error but for tests.
+    explicit LinuxDebugOutput(int descriptor = 2);
+
+    // As UTF-8, in one piece even when several threads write at once.
+    void Write(std::u16string_view text) override;
+
+  private:
+    const int descriptor;
+    std::mutex mutex;
+};
+
+}  // namespace t47

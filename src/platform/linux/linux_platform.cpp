@@ -1,0 +1,32 @@
+#include "platform/linux/linux_platform.h"
+
+#include "platform/system_profile_files.h"
+#include "platform/text_encoding.h"
+
+namespace t47 {
+
+std::u16string LinuxPlatform::SystemSettingsPath(const UserFolders& folders) {
+    if (!folders.config) {
+        return {};  // every write to it then fails, and nothing is written elsewhere
+    }
+    const std::filesystem::path product = *folders.config / kProductFolder;
+    std::error_code ignored;
+    std::filesystem::create_directories(product, ignored);
+    return Utf16FromPath(product / kSystemSettingsFile);
+}
+
+LinuxPlatform::LinuxPlatform(UserFolders folders)
+    : systemSettings(SystemSettingsPath(folders)),
+      files(MakeSystemProfileFiles()),
+      windows(folders.runtime),
+      hid(folders.sysfs, folders.dev, nodeIo, windows),
+      shell(folders.config, debug),
+      process(folders.runtime),
+      registry(*files, debug, systemSettings),
+      parameters(*files, debug, systemSettings) {}
+
+PlatformServices LinuxPlatform::Services() {
+    return {*files, hid, clock, debug, windows, windows, shell, process, registry, parameters};
+}
+
+}  // namespace t47

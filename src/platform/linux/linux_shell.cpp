@@ -1,0 +1,73 @@
+#include "platform/linux/linux_shell.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/text_encoding.h"
+
+namespace t47 {
+
+LinuxShell::LinuxShell(std::optional<std::filesystem::path> folder, DebugOutput& debugOutput)
+    : applicationData(std::move(folder)), debug(debugOutput) {}
+
+std::optional<std::u16string> LinuxShell::ApplicationDataFolder() {
+    std::error_code error;
+    if (!applicationData || (std::filesystem::create_directories(*applicationData, error), error)) {
+        return std::nullopt;
+    }
+    return Utf16FromPath(*applicationData);
+}
+
+std::u16string LinuxShell::ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::u16string() : Utf16FromPath(program.parent_path());
+}
+
+bool LinuxShell::CreateFolder(std::u16string_view path) {
+    std::error_code error;
+    std::filesystem::create_directories(PathFromUtf16(path), error);
+    return std::filesystem::is_directory(PathFromUtf16(path), error);
+}
+
+bool LinuxShell::AddTrayIcon(const TrayIcon& icon) {
+    debug.Write(u"Tray icon shown: " + icon.tip + u"\n");
+    return true;
+}
+
+bool LinuxShell::DeleteTrayIcon(const TrayIcon& icon) {
+    debug.Write(u"Tray icon removed: " + icon.tip + u"\n");
+    return true;
+}
+
+void LinuxShell::BringToForeground(WindowHandle) {}
+
+void LinuxShell::ShowPopupMenu(WindowHandle, std::span<const MenuEntry> entries) {
+    for (const MenuEntry& entry : entries) {
+        debug.Write(u"Tray menu: " + Utf16FromUtf8(std::to_string(entry.commandId)) + u" " +
+                    entry.text + u"\n");
+    }
+}
+
+void LinuxShell::OpenProgram(std::u16string_view path) {
+    const std::string program = PathFromUtf16(path).native();
+    char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+    // Started by a child that ends at once, so the program is nobody's child here and leaves
+    // no zombie. Between fork and exec only async-signal-safe calls.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::fork() == 0) {
+            ::execv(arguments[0], arguments);
+        }
+        ::_exit(0);
+    }
+    if (child > 0) {
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+}  // namespace t47
