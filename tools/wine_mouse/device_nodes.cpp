@@ -2,10 +2,6 @@
 
 #include <windows.h>
 // After windows.h:
-// hid.dll's header declares its functions without C linkage.
-extern "C" {
-#include <hidsdi.h>
-}
 #include <newdev.h>
 #include <setupapi.h>
 
@@ -15,7 +11,7 @@ extern "C" {
 #include <thread>
 #include <vector>
 
-#include "platform/text_encoding.h"
+#include "platform/win32/win32_hid_bus.h"
 
 namespace t47::wine_mouse {
 namespace {
@@ -67,39 +63,6 @@ bool RegisterNode(MouseInterface mouseInterface) {
            SetupDiCallClassInstaller(DIF_REGISTERDEVICE, list.set, &device);
 }
 
-// The paths of the HID interfaces the system lists now, in lower case.
-std::vector<std::wstring> HidInterfacePaths() {
-    std::vector<std::wstring> paths;
-    GUID hidClass;
-    HidD_GetHidGuid(&hidClass);
-    const HDEVINFO set =
-        SetupDiGetClassDevsW(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE) {
-        return paths;
-    }
-    SP_DEVICE_INTERFACE_DATA interfaceData{};
-    interfaceData.cbSize = sizeof interfaceData;
-    for (DWORD index = 0;
-         SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, index, &interfaceData); ++index) {
-        DWORD size = 0;
-        SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, &size, nullptr);
-        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
-            continue;
-        }
-        std::vector<std::uint64_t> storage((size + 7) / 8);  // aligned as the record
-        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        if (SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, size, nullptr, nullptr)) {
-            std::wstring path = detail->DevicePath;
-            std::transform(path.begin(), path.end(), path.begin(),
-                           [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-            paths.push_back(std::move(path));
-        }
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    return paths;
-}
-
 }  // namespace
 
 std::filesystem::path BuildDriverPackage() {
@@ -138,13 +101,16 @@ bool RemoveDeviceNodes(std::span<const MouseInterface> interfaces) {
 
 std::vector<MouseInterface> ListedInterfaces() {
     std::vector<MouseInterface> listed;
-    const std::vector<std::wstring> paths = HidInterfacePaths();
+    std::vector<std::u16string> paths = Win32HidBus().ListInterfaces();
+    for (std::u16string& path : paths) {
+        std::transform(path.begin(), path.end(), path.begin(),
+                       [](char16_t c) { return static_cast<char16_t>(std::towlower(c)); });
+    }
     for (const MouseInterface mouseInterface : kAllInterfaces) {
         // hidclass names an interface after its node: \\?\hid#vid_1b80&pid_b412&col01#0000#{...}
-        const std::wstring name =
-            L"#vid_1b80&pid_b412&" + WideFromUtf16(CollectionName(mouseInterface)) + L"#";
-        if (std::any_of(paths.begin(), paths.end(), [&](const std::wstring& path) {
-                return path.find(name) != std::wstring::npos;
+        const std::u16string name = u"#vid_1b80&pid_b412&" + CollectionName(mouseInterface) + u"#";
+        if (std::any_of(paths.begin(), paths.end(), [&](const std::u16string& path) {
+                return path.find(name) != std::u16string::npos;
             })) {
             listed.push_back(mouseInterface);
         }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -26,6 +27,12 @@ constexpr auto kPollInterval = 20ms;
 
 HANDLE AsHandle(std::uintptr_t value) {
     return reinterpret_cast<HANDLE>(value);
+}
+
+// Performance-counter ticks as time, without overflowing for a machine that has run for long.
+std::chrono::microseconds Microseconds(LONGLONG ticks, LONGLONG frequency) {
+    return std::chrono::microseconds(ticks / frequency * 1'000'000 +
+                                     ticks % frequency * 1'000'000 / frequency);
 }
 
 std::span<const std::uint8_t> BytesOf(const auto& record) {
@@ -147,9 +154,7 @@ std::vector<MouseTransfer> VirtualMouse::Transfers() {
         transfer.status = static_cast<std::uint32_t>(entry.status);
         transfer.length = entry.length;
         transfer.bytes.assign(data, data + entry.dataLength);
-        transfer.time = std::chrono::microseconds(entry.qpc / header.qpcFrequency * 1'000'000 +
-                                                  entry.qpc % header.qpcFrequency * 1'000'000 /
-                                                      header.qpcFrequency);
+        transfer.time = Microseconds(entry.qpc, header.qpcFrequency);
         position += entry.entrySize;
     }
     return transfers;
@@ -160,9 +165,7 @@ std::chrono::microseconds VirtualMouse::Now() {
     LARGE_INTEGER frequency;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
-    return std::chrono::microseconds(now.QuadPart / frequency.QuadPart * 1'000'000 +
-                                     now.QuadPart % frequency.QuadPart * 1'000'000 /
-                                         frequency.QuadPart);
+    return Microseconds(now.QuadPart, frequency.QuadPart);
 }
 
 void VirtualMouse::Unplug(std::span<const MouseInterface> interfaces) {
