@@ -99,6 +99,21 @@ bool RemoveDeviceNodes(std::span<const MouseInterface> interfaces) {
     return removed;
 }
 
+std::vector<MouseInterface> InstalledNodes() {
+    std::vector<MouseInterface> installed;
+    for (const MouseInterface mouseInterface : kAllInterfaces) {
+        DeviceInfoList list;
+        SP_DEVINFO_DATA device{};
+        device.cbSize = sizeof device;
+        if (list.set != INVALID_HANDLE_VALUE &&
+            SetupDiOpenDeviceInfoW(list.set, InstanceId(mouseInterface).c_str(), nullptr, 0,
+                                   &device)) {
+            installed.push_back(mouseInterface);
+        }
+    }
+    return installed;
+}
+
 std::vector<MouseInterface> ListedInterfaces() {
     std::vector<MouseInterface> listed;
     std::vector<std::u16string> paths = Win32HidBus().ListInterfaces();

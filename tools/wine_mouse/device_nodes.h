@@ -27,11 +27,15 @@ bool InstallDeviceNodes(std::span<const MouseInterface> interfaces,
 // one.
 bool RemoveDeviceNodes(std::span<const MouseInterface> interfaces);
 
+// The interfaces whose nodes the device tree holds, listed by the system already or not yet
+// (the system lists a node some milliseconds after it started).
+std::vector<MouseInterface> InstalledNodes();
+
 // The interfaces of the mouse among the HID interfaces the system lists now.
 std::vector<MouseInterface> ListedInterfaces();
 
 // Waits until the system lists all of these interfaces (`listed`) or none of them; false when
-// `limit` passed first. The system lists a plugged node some milliseconds after the plug.
+// `limit` passed first.
 bool WaitForInterfaces(std::span<const MouseInterface> interfaces, bool listed,
                        std::chrono::milliseconds limit);
 

@@ -22,6 +22,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,22 +142,26 @@ int Run(const std::string& command, const std::vector<std::string>& words) {
         return InstallDeviceNodes(kAllInterfaces, inf) ? 0 : kRefused;
     }
     if (command == "ready" && words.empty()) {
-        // The driver loads only for a node, so a mouse unplugged whole is plugged in first.
-        std::vector<MouseInterface> missing;
-        const std::vector<MouseInterface> listed = ListedInterfaces();
-        for (const MouseInterface mouseInterface : kAllInterfaces) {
-            if (std::find(listed.begin(), listed.end(), mouseInterface) == listed.end()) {
-                missing.push_back(mouseInterface);
+        // Plugs in what a broken earlier run left unplugged; the driver loads only for a node.
+        // A node that the tree holds is left to start, and bound again only when it does not
+        // (an install cut short).
+        for (const bool rebind : {false, true}) {
+            const std::vector<MouseInterface> present =
+                rebind ? ListedInterfaces() : InstalledNodes();
+            std::vector<MouseInterface> missing;
+            std::copy_if(kAllInterfaces.begin(), kAllInterfaces.end(), std::back_inserter(missing),
+                         [&](MouseInterface i) {
+                             return std::find(present.begin(), present.end(), i) == present.end();
+                         });
+            if (InstallDeviceNodes(missing, BuildDriverPackage()) &&
+                WaitForInterfaces(kAllInterfaces, true, 30s)) {
+                VirtualMouse mouse;
+                mouse.Reset();
+                return 0;
             }
         }
-        if (!InstallDeviceNodes(missing, BuildDriverPackage()) ||
-            !WaitForInterfaces(kAllInterfaces, true, 30s)) {
-            std::cerr << "t47mouse: the virtual mouse cannot be plugged in\n";
-            return kRefused;
-        }
-        VirtualMouse mouse;
-        mouse.Reset();
-        return 0;
+        std::cerr << "t47mouse: the virtual mouse cannot be plugged in\n";
+        return kRefused;
     }
     if (command == "unplug" || command == "plug") {
         const auto arguments = ParsePlugArguments(words, command == "plug");
