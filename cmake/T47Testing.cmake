@@ -28,8 +28,25 @@ function(t47_add_test_program name)
 endfunction()
 
 if(CMAKE_CROSSCOMPILING)
+    # The prefix gets the virtual mouse (the first time, and its driver anew when the build
+    # changed it) before the wineserver starts, which then loads the driver with fresh state.
+    add_test(NAME wine_mouse.install COMMAND ${T47_WINE_DIR}/wine-mouse-install)
+    set_tests_properties(wine_mouse.install PROPERTIES FIXTURES_SETUP wine)
     add_test(NAME wineserver.start COMMAND ${T47_WINE_DIR}/wineserver-start)
-    set_tests_properties(wineserver.start PROPERTIES FIXTURES_SETUP wine)
+    set_tests_properties(wineserver.start PROPERTIES FIXTURES_SETUP wine
+                         DEPENDS wine_mouse.install)
     add_test(NAME wineserver.stop COMMAND ${T47_WINE_DIR}/wineserver-stop)
     set_tests_properties(wineserver.stop PROPERTIES FIXTURES_CLEANUP wine)
+
+    # For test programs that script the virtual mouse: every interface plugged in and the
+    # mouse reset first, and one such program at a time.
+    add_test(NAME wine_mouse.ready COMMAND t47mouse ready)
+    set_tests_properties(wine_mouse.ready PROPERTIES FIXTURES_SETUP wine_mouse
+                         FIXTURES_REQUIRED wine RESOURCE_LOCK wine_mouse)
 endif()
+
+# t47_uses_wine_mouse(<test program>)
+function(t47_uses_wine_mouse name)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;wine_mouse"
+                         RESOURCE_LOCK wine_mouse)
+endfunction()
