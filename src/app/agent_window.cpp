@@ -97,10 +97,7 @@ int CMyWnd::OnCreate() {
 
     if (DownloadDeviceState() != 0) {
         LaunchCompanionUI();
-        WriteDeviceFlag(platform.files, settingsPath, 1);
-        if (appliedSettings.Show_TrayIcon != 0) {
-            AddTrayIcon();
-        }
+        OnMouseAnswered();
     } else {
         WriteDeviceFlag(platform.files, settingsPath, 0);
     }

@@ -96,6 +96,8 @@ class CMyWnd final : public WindowProcedure {
 
   private:
     void LoadSettings();
+    // The mouse answered a download: Device = 1, and the icon when the settings want it.
+    void OnMouseAnswered();
     // Posts to the companion UI's window when it exists; the post is dropped otherwise.
     void PostToCompanion(MessageId id, WParam wParam, LParam lParam);
 

@@ -39,15 +39,19 @@ LParam CMyWnd::OnDeviceChange() {
         return 1;
     }
     if (DownloadDeviceState() != 0) {
-        WriteDeviceFlag(platform.files, settingsPath, 1);
-        if (appliedSettings.Show_TrayIcon != 0) {
-            AddTrayIcon();
-        }
+        OnMouseAnswered();
     } else {
         PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
         RemoveTrayIcon();
     }
     return 1;
+}
+
+void CMyWnd::OnMouseAnswered() {
+    WriteDeviceFlag(platform.files, settingsPath, 1);
+    if (appliedSettings.Show_TrayIcon != 0) {
+        AddTrayIcon();
+    }
 }
 
 LParam CMyWnd::OnSessionChange(WParam event) {
@@ -60,10 +64,7 @@ LParam CMyWnd::OnSessionChange(WParam event) {
         case SessionAction::kConnect:
             sessionSuspended = 0;
             if (DownloadDeviceState() != 0) {
-                WriteDeviceFlag(platform.files, settingsPath, 1);
-                if (appliedSettings.Show_TrayIcon != 0) {
-                    AddTrayIcon();
-                }
+                OnMouseAnswered();
             } else {
                 PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
             }

@@ -108,6 +108,8 @@ TEST(InputReportListener, IdlesWhileUnpluggedAndResumesWithoutANewThread) {
         std::this_thread::yield();  // the listener keeps cycling on its dead handle
     }
     EXPECT_EQ(world.link->OpenDevice(40), 0);
+    EXPECT_EQ(world.clock.OtherThreadSleepLengths(), std::set<std::uint32_t>{10})
+        << "one 10 ms pause after every cycle";
 
     mouse.PlugIn();
     EXPECT_EQ(world.link->OpenDevice(40), 1);  // as the agent does on the device notice

@@ -22,6 +22,7 @@ void MemoryClock::Sleep(std::uint32_t milliseconds) {
     {
         const std::lock_guard lock(mutex);
         ++otherThreadSleeps;
+        otherThreadSleepLengths.insert(milliseconds);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
@@ -39,6 +40,11 @@ void MemoryClock::SetTickCount(std::uint32_t newTick) {
 std::vector<std::uint32_t> MemoryClock::Sleeps() const {
     const std::lock_guard lock(mutex);
     return sleeps;
+}
+
+std::set<std::uint32_t> MemoryClock::OtherThreadSleepLengths() const {
+    const std::lock_guard lock(mutex);
+    return otherThreadSleepLengths;
 }
 
 std::size_t MemoryClock::OtherThreadSleepCount() const {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -27,9 +28,11 @@ class MemoryClock final : public Clock {
     void Advance(std::uint32_t milliseconds);
     void SetTickCount(std::uint32_t tick);
 
-    // The driving thread's sleeps, in order, and how many sleeps other threads made.
+    // The driving thread's sleeps, in order; how many sleeps other threads made, and of which
+    // lengths.
     std::vector<std::uint32_t> Sleeps() const;
     std::size_t OtherThreadSleepCount() const;
+    std::set<std::uint32_t> OtherThreadSleepLengths() const;
 
   private:
     const std::thread::id drivingThread;
@@ -37,6 +40,7 @@ class MemoryClock final : public Clock {
     std::uint32_t tick;
     std::vector<std::uint32_t> sleeps;
     std::size_t otherThreadSleeps = 0;
+    std::set<std::uint32_t> otherThreadSleepLengths;
 };
 
 }  // namespace t47

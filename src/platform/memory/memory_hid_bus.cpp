@@ -137,10 +137,9 @@ std::optional<HidAttributes> MemoryHidBus::Attributes(HidHandle handle) {
     return open->device->setup.ids;
 }
 
-bool MemoryHidBus::SetFeature(HidHandle handle, std::span<const std::uint8_t> report) {
-    std::vector<std::uint8_t> sent(report.begin(), report.end());
+bool MemoryHidBus::Transfer(TransferKind kind, HidHandle handle, std::span<std::uint8_t> report) {
     const std::lock_guard lock(mutex);
-    OpenHandle* open = Live(handle, "set feature");
+    OpenHandle* open = Live(handle, kind == TransferKind::kSet ? "set feature" : "get feature");
     if (open == nullptr) {
         return false;
     }
@@ -148,26 +147,20 @@ bool MemoryHidBus::SetFeature(HidHandle handle, std::span<const std::uint8_t> re
         open->device->setup.interfaces[open->interfaceIndex].featureReportLength;
     // As the system checks before the device sees anything: a buffer of at least the
     // interface's length, holding a report of that interface.
-    if (length == 0 || sent.size() < static_cast<std::size_t>(length) ||
-        sent[0] != FeatureReportIdOf(length)) {
-        return false;
-    }
-    return open->device->HandleTransfer(TransferKind::kSet, sent, length);
-}
-
-bool MemoryHidBus::GetFeature(HidHandle handle, std::span<std::uint8_t> report) {
-    const std::lock_guard lock(mutex);
-    OpenHandle* open = Live(handle, "get feature");
-    if (open == nullptr) {
-        return false;
-    }
-    const std::int32_t length =
-        open->device->setup.interfaces[open->interfaceIndex].featureReportLength;
     if (length == 0 || report.size() < static_cast<std::size_t>(length) ||
         report[0] != FeatureReportIdOf(length)) {
         return false;
     }
-    return open->device->HandleTransfer(TransferKind::kGet, report, length);
+    return open->device->HandleTransfer(kind, report, length);
+}
+
+bool MemoryHidBus::SetFeature(HidHandle handle, std::span<const std::uint8_t> report) {
+    std::vector<std::uint8_t> sent(report.begin(), report.end());
+    return Transfer(TransferKind::kSet, handle, sent);
+}
+
+bool MemoryHidBus::GetFeature(HidHandle handle, std::span<std::uint8_t> report) {
+    return Transfer(TransferKind::kGet, handle, report);
 }
 
 std::size_t MemoryHidBus::ReadInputReport(HidHandle handle, std::span<std::uint8_t> buffer,

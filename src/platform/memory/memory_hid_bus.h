@@ -68,6 +68,9 @@ class MemoryHidBus final : public HidBus {
     };
 
     static std::u16string PathOf(const SimulatedMouse& device, std::size_t interfaceIndex);
+    // A feature transfer as the system makes it: refused before the device sees it unless the
+    // buffer holds a report of the interface's own.
+    bool Transfer(TransferKind kind, HidHandle handle, std::span<std::uint8_t> report);
     // The handle's record when it is open on a device that is still there.
     OpenHandle* Live(HidHandle handle, const char* use);
     void PostNotices(const SimulatedMouse& device, WParam event);
