@@ -155,9 +155,18 @@ TEST_P(ProfileFilesTest, GivesTheDefaultAsWindowsDoes) {
         std::u16string_view expected;
     };
     const Case cases[] = {
-        {u"dflt", 256, u"dflt"},     {u"  dflt  ", 256, u"  dflt"}, {u"", 256, u""},
-        {u"\tdf\t", 256, u"\tdf\t"}, {u"\"df\"  ", 256, u"df"},     {u"  \"df\"", 256, u"  \"df\""},
-        {u"0123456789", 5, u"0123"}, {u"\"abcdef\"", 4, u"abc"},
+        {u"dflt", 256, u"dflt"},
+        {u"  dflt  ", 256, u"  dflt"},
+        {u"", 256, u""},
+        {u"\tdf\t", 256, u"\tdf\t"},
+        {u"\"df\"  ", 256, u"df"},
+        {u"  \"df\"", 256, u"  \"df\""},
+        {u"0123456789", 5, u"0123"},
+        {u"\"abcdef\"", 4, u"abc"},
+        // Trailing spaces go, but never the first unit.
+        {u" ", 256, u" "},
+        {u"   ", 256, u" "},
+        {u"   ", 1, u""},
     };
     const std::u16string withSection = File("[S]\r\nother=1\r\n");
     const std::u16string missing = U16(folder / "missing.ini");

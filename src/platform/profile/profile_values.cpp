@@ -1,5 +1,6 @@
 #include "platform/profile/profile_values.h"
 
+#include <algorithm>
 #include <array>
 
 namespace t47 {
@@ -84,7 +85,10 @@ std::u16string CopyToBuffer(std::u16string_view text, std::size_t bufferUnits) {
 }
 
 std::u16string CopyDefaultToBuffer(std::u16string_view text, std::size_t bufferUnits) {
-    return CopyToBuffer(text.substr(0, text.find_last_not_of(u' ') + 1), bufferUnits);
+    const std::size_t last = text.find_last_not_of(u' ');
+    const std::size_t kept =
+        last == std::u16string_view::npos ? std::min<std::size_t>(text.size(), 1) : last + 1;
+    return CopyToBuffer(text.substr(0, kept), bufferUnits);
 }
 
 std::u16string EncodeProfileStruct(std::span<const std::uint8_t> bytes) {

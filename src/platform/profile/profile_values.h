@@ -26,7 +26,8 @@ std::int32_t ParseProfileInt(std::u16string_view text);
 std::u16string CopyToBuffer(std::u16string_view text, std::size_t bufferUnits);
 
 // The default text as the Windows functions return it: first without its trailing spaces (only
-// those), then copied as above.
+// those, and never its first unit: a default of spaces only gives one space), then copied as
+// above.
 std::u16string CopyDefaultToBuffer(std::u16string_view text, std::size_t bufferUnits);
 
 // Two upper-case hexadecimal digits a byte, then two of the low byte of their sum.
