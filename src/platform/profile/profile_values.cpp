@@ -135,4 +135,28 @@ bool DecodeProfileStruct(std::u16string_view text, std::span<std::uint8_t> bytes
     return true;
 }
 
+std::u16string_view UpToZero(std::u16string_view text) {
+    return text.substr(0, text.find(u'\0'));
+}
+
+std::int32_t ProfileIntOf(const std::optional<std::u16string>& value, std::int32_t defaultValue) {
+    if (!value) {
+        return defaultValue;
+    }
+    const std::u16string text = CopyToBuffer(*value, kProfileIntBufferUnits);
+    return text.empty() ? defaultValue : ParseProfileInt(text);
+}
+
+std::u16string ProfileStringOf(const std::optional<std::u16string>& value,
+                               std::u16string_view defaultText, std::size_t bufferUnits) {
+    if (value) {
+        return CopyToBuffer(*value, bufferUnits);
+    }
+    return CopyDefaultToBuffer(UpToZero(defaultText), bufferUnits);
+}
+
+bool ProfileStructOf(const std::optional<std::u16string>& value, std::span<std::uint8_t> bytes) {
+    return value && DecodeProfileStruct(*value, bytes);
+}
+
 }  // namespace t47

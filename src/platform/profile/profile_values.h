@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,5 +37,15 @@ std::u16string EncodeProfileStruct(std::span<const std::uint8_t> bytes);
 // Fills `bytes` only when the text is exactly the encoding of that many bytes (digits of
 // either case) with a matching checksum.
 bool DecodeProfileStruct(std::u16string_view text, std::span<std::uint8_t> bytes);
+
+// Arguments end at a zero unit, as the C strings of the Windows functions do.
+std::u16string_view UpToZero(std::u16string_view text);
+
+// What the three readers give for a key whose value the file holds as `value` (blanks trimmed,
+// quotes kept; none when the file, the section or the key is missing).
+std::int32_t ProfileIntOf(const std::optional<std::u16string>& value, std::int32_t defaultValue);
+std::u16string ProfileStringOf(const std::optional<std::u16string>& value,
+                               std::u16string_view defaultText, std::size_t bufferUnits);
+bool ProfileStructOf(const std::optional<std::u16string>& value, std::span<std::uint8_t> bytes);
 
 }  // namespace t47
