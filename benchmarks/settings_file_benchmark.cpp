@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,8 +28,16 @@ class FullSettingsFile {
     std::u16string path;
 };
 
-void LoadFullSettings(benchmark::State& state, const test::ProfileFilesImplementation& impl) {
+// `ahead`: the file dated an hour ahead, as one from a machine whose clock runs fast. Such a
+// file must not be read again at every key.
+void LoadFullSettings(benchmark::State& state, const test::ProfileFilesImplementation& impl,
+                      bool ahead) {
     FullSettingsFile file(impl);
+    if (ahead) {
+        const std::filesystem::path path(file.path);
+        std::filesystem::last_write_time(
+            path, std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+    }
     auto working = std::make_unique<SettingData>();
     auto applied = std::make_unique<SettingData>();
     auto current = std::make_unique<ProfileData>();
@@ -38,6 +47,22 @@ void LoadFullSettings(benchmark::State& state, const test::ProfileFilesImplement
     }
     state.counters["file_bytes"] =
         static_cast<double>(std::filesystem::file_size(std::filesystem::path(file.path)));
+}
+
+// A missing file, created whole by each load.
+void CreateSettingsFile(benchmark::State& state, const test::ProfileFilesImplementation& impl) {
+    const std::unique_ptr<ProfileFiles> files = impl.make();
+    test::TempFolder folder;
+    const std::u16string path = folder.File(u"GamingMouse");
+    auto working = std::make_unique<SettingData>();
+    auto applied = std::make_unique<SettingData>();
+    auto current = std::make_unique<ProfileData>();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(std::filesystem::path(path));
+        state.ResumeTiming();
+        LoadSettings(*files, path, *working, *applied, *current);
+    }
 }
 
 void WriteDpiCurIntoFullFile(benchmark::State& state,
@@ -53,7 +78,14 @@ void WriteDpiCurIntoFullFile(benchmark::State& state,
 
 void RegisterBenchmarks() {
     for (const test::ProfileFilesImplementation& impl : test::ProfileFilesImplementations()) {
-        benchmark::RegisterBenchmark(("LoadSettings/" + impl.name).c_str(), LoadFullSettings, impl)
+        benchmark::RegisterBenchmark(("LoadSettings/" + impl.name).c_str(), LoadFullSettings, impl,
+                                     false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("LoadSettings/" + impl.name + "/dated_ahead").c_str(),
+                                     LoadFullSettings, impl, true)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("LoadSettings/" + impl.name + "/missing_file").c_str(),
+                                     CreateSettingsFile, impl)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("WriteDpiCur/" + impl.name).c_str(), WriteDpiCurIntoFullFile,
                                      impl)

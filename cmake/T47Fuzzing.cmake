@@ -1,4 +1,5 @@
-# Fuzz targets of the decoders, one program each over LLVMFuzzerTestOneInput.
+# Fuzz targets (the decoders, the profile-file engine), one program each over
+# LLVMFuzzerTestOneInput.
 #
 # With T47_BUILD_FUZZERS (the fuzz preset, clang) every target of the build is compiled with
 # AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer's coverage, and each fuzz target

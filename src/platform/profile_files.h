@@ -3,10 +3,12 @@
 // The operating system's profile-file services: integer, text and byte-block values in
 // INI-style files, read and written one key per call. Windows has them as functions; elsewhere
 // the portable engine gives them the same behaviour. Every call sees what another process
-// wrote to the file before it. Arguments follow the Windows functions, the file last.
+// wrote to the file before it. Arguments follow the Windows functions, the file last. No call
+// throws: a failure is a default read or a write that gives false.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,6 +50,14 @@ class ProfileFiles {
                                     std::u16string_view path) = 0;
 
     virtual bool FileExists(std::u16string_view path) = 0;
+
+    // Creates the file at `path` holding what `write` writes into `newFile` (naming `path`), as
+    // the writers above would write it key by key into a file that does not exist. The file
+    // appears whole or not at all: it is written under another name beside it and then given
+    // its own, and a file of that name that exists, or appears meanwhile, is never replaced.
+    // False when the file was not created.
+    virtual bool CreateProfileFile(std::u16string_view path,
+                                   const std::function<void(ProfileFiles& newFile)>& write) = 0;
 };
 
 }  // namespace t47

@@ -140,9 +140,12 @@ void LoadSettings(ProfileFiles& files, std::u16string_view path, SettingData& wo
                   SettingData& applied, ProfileData& current) {
     ReadValidatedSettings(files, path, working);
     // Values that validation replaced in an existing file stay replaced in memory only: the
-    // file belongs to the companion UI.
+    // file belongs to the companion UI. A missing file appears whole or not at all: one cut
+    // short by a crash would stay short for good, and the companion UI would fill the gaps with
+    // defaults of its own.
     if (!files.FileExists(path)) {
-        WriteAllSettings(files, working, path);
+        files.CreateProfileFile(
+            path, [&](ProfileFiles& newFile) { WriteAllSettings(newFile, working, path); });
     }
     applied = working;
     current = working.Profiles[static_cast<std::size_t>(working.Active)];

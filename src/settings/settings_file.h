@@ -40,8 +40,8 @@ void WriteDeviceFlag(ProfileFiles& files, std::u16string_view path, std::int32_t
 void ReadValidatedSettings(ProfileFiles& files, std::u16string_view path, SettingData& settings);
 
 // Reads and validates the file into `working`, creates the file from it when there was none
-// (an existing file is never rewritten here), copies it whole into `applied`, and the active
-// slot's profile into `current`.
+// (whole or not at all; an existing file is never rewritten here), copies it whole into
+// `applied`, and the active slot's profile into `current`.
 void LoadSettings(ProfileFiles& files, std::u16string_view path, SettingData& working,
                   SettingData& applied, ProfileData& current);
 

@@ -1,5 +1,6 @@
 // Where the engine behaves differently from the Windows functions on purpose, and what only
-// the engine has: its file formats, its handling of bytes that are not UTF-8, and its cache.
+// the engine has: its file formats, its handling of bytes that are not UTF-8, its cache, its
+// lock between writers, its bound on file size and its copies.
 
 #include "platform/profile/profile_engine.h"
 
@@ -8,9 +9,11 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/profile/file_contents.h"
 #include "platform/profile_test_files.h"
 
 namespace t47 {
@@ -129,36 +132,134 @@ TEST_F(ProfileEngineTest, SeesChangesThatKeepTheSizeAndTheWriteTime) {
 #else
     // Long enough for a stamp to settle, so that the engine trusts it and reads no bytes.
     auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
-    const fs::path file = folder / "shared.ini";
-    WriteFileBytes(file, "[S]\nk=one\n");
-    const auto writeTime = fs::last_write_time(file);
-    const std::u16string path = U16(file);
-    settle();
-    EXPECT_EQ(Get(path, u"S", u"k"), u"one");
-    WriteFileBytes(file, "[S]\nk=two\n");
-    fs::last_write_time(file, writeTime);
-    EXPECT_EQ(Get(path, u"S", u"k"), u"two");
+    // As written just now, and dated an hour ahead (a file from another machine's clock).
+    for (const bool ahead : {false, true}) {
+        SCOPED_TRACE(ahead ? "dated ahead" : "dated now");
+        const fs::path file = folder / (ahead ? "ahead.ini" : "now.ini");
+        WriteFileBytes(file, "[S]\nk=one\n");
+        if (ahead) {
+            fs::last_write_time(file, fs::last_write_time(file) + std::chrono::hours(1));
+        }
+        const auto writeTime = fs::last_write_time(file);
+        const std::u16string path = U16(file);
+        settle();
+        EXPECT_EQ(Get(path, u"S", u"k"), u"one");
+        WriteFileBytes(file, "[S]\nk=two\n");
+        fs::last_write_time(file, writeTime);
+        EXPECT_EQ(Get(path, u"S", u"k"), u"two");
 
-    settle();
-    EXPECT_EQ(Get(path, u"S", u"k"), u"two");
-    const fs::path copy = folder / "copy.tmp";
-    WriteFileBytes(copy, "[S]\nk=six\n");
-    fs::last_write_time(copy, writeTime);
-    fs::rename(copy, file);
-    EXPECT_EQ(Get(path, u"S", u"k"), u"six");
+        settle();
+        EXPECT_EQ(Get(path, u"S", u"k"), u"two");
+        const fs::path copy = folder / "copy.tmp";
+        WriteFileBytes(copy, "[S]\nk=six\n");
+        fs::last_write_time(copy, writeTime);
+        fs::rename(copy, file);
+        EXPECT_EQ(Get(path, u"S", u"k"), u"six");
+
+        settle();
+        WriteFileBytes(file, "[S]\nk=ten\n");  // dated now again
+        EXPECT_EQ(Get(path, u"S", u"k"), u"ten");
+    }
 #endif
+}
+
+// As two programs do: each engine keeps its own copy of the file between its calls. Without the
+// folder's lock, about a third of the keys went missing.
+TEST_F(ProfileEngineTest, EnginesWritingOneFileTogetherLoseNoKey) {
+    const std::u16string path = U16(folder / "shared.ini");
+    constexpr int kKeys = 150;
+    auto writeKeys = [&path](char16_t prefix) {
+        ProfileEngine own({TextEncoding::kUtf8, LineEnd::kLf});
+        for (int i = 0; i < kKeys; ++i) {
+            own.WriteProfileString(u"S", prefix + Utf16FromUtf8(std::to_string(i)), u"1", path);
+        }
+    };
+    std::thread first(writeKeys, u'a');
+    std::thread second(writeKeys, u'b');
+    first.join();
+    second.join();
+    ProfileEngine fresh;
+    int missing = 0;
+    for (const char16_t prefix : {u'a', u'b'}) {
+        for (int i = 0; i < kKeys; ++i) {
+            missing +=
+                fresh.GetProfileInt(u"S", prefix + Utf16FromUtf8(std::to_string(i)), 0, path) != 1;
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"shared.ini"});
+}
+
+// A file that large is none of ours: read as missing, never written, never read into memory
+// whole (40 GiB could not be).
+TEST_F(ProfileEngineTest, AFileLargerThanAnyProfileFileReadsAsMissingAndStays) {
+    const fs::path file = folder / "huge.ini";
+    const std::u16string path = U16(file);
+    for (const std::uintmax_t size : {kMaxProfileFileBytes + 1, std::uintmax_t{40} << 30}) {
+        WriteFileBytes(file, "[S]\nk=v\n");
+        fs::resize_file(file, size);  // sparse: no disk space taken
+        EXPECT_EQ(Get(path, u"S", u"k"), u"<DEF>") << size;
+        EXPECT_EQ(engine.GetProfileInt(u"S", u"k", 7, path), 7);
+        EXPECT_FALSE(engine.WriteProfileString(u"S", u"k", u"w", path));
+        EXPECT_FALSE(engine.CreateProfileFile(path, [](ProfileFiles&) {}));
+        EXPECT_TRUE(engine.FileExists(path));
+        EXPECT_EQ(fs::file_size(file), size);
+    }
+    fs::resize_file(file, kMaxProfileFileBytes);  // the value ends at the first zero byte
+    EXPECT_EQ(Get(path, u"S", u"k"), u"v");
 }
 
 TEST_F(ProfileEngineTest, LeavesAReadOnlyFileAndNoCopiesBehind) {
     const fs::path file = folder / "settings.ini";
     const std::u16string path = U16(file);
+    // What a writer killed between writing its copy and renaming it leaves: taken away by the
+    // next write, whether that creates the file or changes it.
+    WriteFileBytes(folder / "settings.ini.t47.tmp", "[S]\nhalf");
     ASSERT_TRUE(engine.WriteProfileString(u"S", u"a", u"1", path));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"settings.ini"});
+    WriteFileBytes(folder / "settings.ini.t47.tmp", "[S]\nhalf");
     ASSERT_TRUE(engine.WriteProfileString(u"S", u"b", u"2", path));
     fs::permissions(file, fs::perms::owner_read);
     EXPECT_FALSE(engine.WriteProfileString(u"S", u"a", u"3", path));
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadFileBytes(file), "[S]\na=1\nb=2\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"settings.ini"});
+}
+
+// Where no copy can be made beside the file (here a name that leaves no room for the copy's;
+// as well a folder that takes no new file), the write goes into the file itself.
+TEST_F(ProfileEngineTest, WritesInPlaceWhereNoCopyFitsBeside) {
+    const fs::path file = folder / std::string(250, 'n');
+    WriteFileBytes(file, "[S]\na=old\nm=1\n");
+    ASSERT_TRUE(engine.WriteProfileString(u"S", u"a", u"longer", U16(file)));
+    EXPECT_EQ(ReadFileBytes(file), "[S]\na=longer\nm=1\n");
+    ASSERT_TRUE(engine.WriteProfileString(u"S", u"a", u"v", U16(file)));
+    EXPECT_EQ(ReadFileBytes(file), "[S]\na=v\nm=1\n");
+    EXPECT_EQ(Get(U16(file), u"S", u"a"), u"v");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{file.filename().string()});
+    // A new file cannot appear whole there: it is not created.
+    EXPECT_FALSE(engine.WriteProfileString(u"S", u"a", u"v", U16(folder / std::string(251, 'n'))));
+    EXPECT_EQ(folder.Names().size(), 1u);
+}
+
+TEST(FileContents, NewFilesAndRenamesNeverTakeANameInUse) {
+    TempFolder folder;
+    WriteFileBytes(folder / "taken", "old");
+    EXPECT_EQ(WriteNewFile(folder / "taken", "new"), NewFileResult::kNotCreated);
+    EXPECT_EQ(WriteNewFile(folder / "missing" / "new", "new"), NewFileResult::kNotCreated);
+    EXPECT_EQ(WriteNewFile(folder / "fresh", "new"), NewFileResult::kWritten);
+    EXPECT_FALSE(RenameWithoutReplacing(folder / "fresh", folder / "taken"));
+    EXPECT_TRUE(RenameWithoutReplacing(folder / "fresh", folder / "moved"));
+    EXPECT_EQ(ReadFileBytes(folder / "taken"), "old");
+    EXPECT_EQ(ReadFileBytes(folder / "moved"), "new");
+#ifndef _WIN32
+    // A link planted where a copy goes is never followed to the file it names.
+    fs::create_symlink(folder / "elsewhere", folder / "planted");
+    EXPECT_EQ(WriteNewFile(folder / "planted", "new"), NewFileResult::kNotCreated);
+    EXPECT_FALSE(fs::exists(folder / "elsewhere"));
+    fs::remove(folder / "planted");
+#endif
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"moved", "taken"}));
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -155,9 +157,18 @@ TEST_P(ProfileFilesTest, GivesTheDefaultAsWindowsDoes) {
         std::u16string_view expected;
     };
     const Case cases[] = {
-        {u"dflt", 256, u"dflt"},     {u"  dflt  ", 256, u"  dflt"}, {u"", 256, u""},
-        {u"\tdf\t", 256, u"\tdf\t"}, {u"\"df\"  ", 256, u"df"},     {u"  \"df\"", 256, u"  \"df\""},
-        {u"0123456789", 5, u"0123"}, {u"\"abcdef\"", 4, u"abc"},
+        {u"dflt", 256, u"dflt"},
+        {u"  dflt  ", 256, u"  dflt"},
+        {u"", 256, u""},
+        {u"\tdf\t", 256, u"\tdf\t"},
+        {u"\"df\"  ", 256, u"df"},
+        {u"  \"df\"", 256, u"  \"df\""},
+        {u"0123456789", 5, u"0123"},
+        {u"\"abcdef\"", 4, u"abc"},
+        // Trailing spaces go, but never the first unit.
+        {u" ", 256, u" "},
+        {u"   ", 256, u" "},
+        {u"   ", 1, u""},
     };
     const std::u16string withSection = File("[S]\r\nother=1\r\n");
     const std::u16string missing = U16(folder / "missing.ini");
@@ -444,6 +455,86 @@ TEST_P(ProfileFilesTest, ABareFileNameIsAFileOfTheCurrentFolder) {
     EXPECT_TRUE(exists);
     EXPECT_EQ(read, u"here");
     EXPECT_EQ(Get(U16(folder / "bare.ini"), u"S", u"k"), u"here");
+}
+
+// Keys of a new file as a load writes them: sections revisited, a key replaced, text of every
+// kind, a struct.
+void WriteNewFileKeys(ProfileFiles& files, std::u16string_view path) {
+    const std::array<std::uint8_t, 3> block{0xAB, 0xCD, 0xEF};
+    files.WriteProfileString(u"Setting", u"Totle", u"6", path);
+    files.WriteProfileString(u"Profile0Setting", u"Profil_Name", u"Профиль \U0001F5B1", path);
+    files.WriteProfileStruct(u"Profile0Setting", u"ButtonAssigned0", block, path);
+    files.WriteProfileString(u"setting", u"TOTLE", u"2", path);
+    files.WriteProfileString(u"Setting", u"BGFilesPath", u"", path);
+}
+
+TEST_P(ProfileFilesTest, CreatesAWholeFileAsItsKeysWrittenOneByOneWouldMakeIt) {
+    const std::u16string keyByKey = U16(folder / "key-by-key.ini");
+    WriteNewFileKeys(*profiles, keyByKey);
+    const std::u16string created = U16(folder / "created.ini");
+    ASSERT_TRUE(profiles->CreateProfileFile(
+        created, [&](ProfileFiles& newFile) { WriteNewFileKeys(newFile, created); }));
+    EXPECT_EQ(ReadFileBytes(PathFromUtf16(created)), ReadFileBytes(PathFromUtf16(keyByKey)));
+    EXPECT_EQ(Get(created, u"Setting", u"Totle"), u"2");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"created.ini", "key-by-key.ini"}));
+}
+
+TEST_P(ProfileFilesTest, CreatingAFileNeverReplacesOneNorLeavesHalfOfOne) {
+    const std::u16string existing = File("[S]\r\nk=old\r\n");
+    const fs::path raced = folder / "raced.ini";
+    const struct {
+        const char* what;
+        std::u16string path;
+        std::function<void(ProfileFiles&, std::u16string_view)> write;
+    } cases[] = {
+        {"a file there before", existing, WriteNewFileKeys},
+        {"a file that another program writes meanwhile", U16(raced),
+         [&](ProfileFiles& newFile, std::u16string_view path) {
+             WriteNewFileKeys(newFile, path);
+             WriteFileBytes(raced, "[S]\r\nk=other\r\n");
+         }},
+        {"a writer that dies half way", U16(folder / "died.ini"),
+         [](ProfileFiles& newFile, std::u16string_view path) {
+             newFile.WriteProfileString(u"S", u"k", u"v", path);
+             throw std::runtime_error("killed");
+         }},
+        {"a missing folder", U16(folder / "missing" / "new.ini"), WriteNewFileKeys},
+        {"an empty path", u"", WriteNewFileKeys},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(profiles->CreateProfileFile(c.path, [&](ProfileFiles& newFile) {
+            c.write(newFile, c.path);
+        })) << c.what;
+    }
+    EXPECT_EQ(ReadFileBytes(PathFromUtf16(existing)), "[S]\r\nk=old\r\n");
+    EXPECT_EQ(Get(U16(raced), u"S", u"k"), u"other");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"f0.ini", "raced.ini"}));
+}
+
+// A folder that only the file is writable in: the write goes into the file itself, as the
+// Windows functions always write (the engine's copy beside it cannot be made there).
+TEST_P(ProfileFilesTest, WritesAFileInAFolderThatTakesNoNewFile) {
+    const fs::path locked = folder / "locked";
+    fs::create_directory(locked);
+    const fs::path file = locked / "settings.ini";
+    WriteFileBytes(file, "[S]\r\nk=old\r\nm=1\r\n");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool takesNoFile = !std::ofstream(locked / "probe");
+    fs::remove(locked / "probe");
+    if (!takesNoFile) {
+        fs::permissions(locked, fs::perms::owner_all);
+        GTEST_SKIP() << "an administrator writes into any folder";
+    }
+    const bool longer = profiles->WriteProfileString(u"S", u"k", u"longer", U16(file));
+    const std::string longerBytes = ReadFileBytes(file);
+    const bool shorter = profiles->WriteProfileString(u"S", u"k", u"v", U16(file));
+    fs::permissions(locked, fs::perms::owner_all);
+
+    EXPECT_TRUE(longer);
+    EXPECT_EQ(longerBytes, "[S]\r\nk=longer\r\nm=1\r\n");
+    EXPECT_TRUE(shorter);
+    EXPECT_EQ(ReadFileBytes(file), "[S]\r\nk=v\r\nm=1\r\n");
+    EXPECT_EQ(Get(U16(file), u"S", u"k"), u"v");
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ProfileFilesTest,

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "settings/ini_file.h"
 #include "settings/settings_defaults.h"
@@ -105,13 +109,9 @@ std::string DefaultProfileSection(int number) {
     return text;
 }
 
-TEST_P(SettingsFileTest, MissingFileLoadsTheDefaultsAndIsCreatedWithThem) {
-    const Loaded loaded = Load();
-    EXPECT_EQ(loaded.working, DefaultSettings());
-    EXPECT_EQ(loaded.applied, DefaultSettings());
-    EXPECT_EQ(loaded.current, DefaultProfile());
-
-    std::string expected =
+// What a load writes into a missing file: the defaults of six slots.
+std::string DefaultFileText() {
+    std::string text =
         "[Setting]\n"
         "Totle=6\n"
         "Current=0\n"
@@ -122,9 +122,88 @@ TEST_P(SettingsFileTest, MissingFileLoadsTheDefaultsAndIsCreatedWithThem) {
         "BGFilesPath=\n"
         "0=0\n1=1\n2=2\n3=3\n4=4\n5=5\n";
     for (int section = 0; section < 6; ++section) {
-        expected += DefaultProfileSection(section);
+        text += DefaultProfileSection(section);
     }
-    EXPECT_EQ(FileText(), expected);
+    return text;
+}
+
+// Stands for a program killed at one of its writes: that write and every later one never
+// happen. Writes into a file being created count too.
+struct SimulatedCrash {};
+
+class CrashingProfileFiles final : public ProfileFiles {
+  public:
+    CrashingProfileFiles(ProfileFiles& inner, int& writesLeft) : files(inner), left(writesLeft) {}
+
+    std::int32_t GetProfileInt(std::u16string_view section, std::u16string_view key,
+                               std::int32_t defaultValue, std::u16string_view path) override {
+        return files.GetProfileInt(section, key, defaultValue, path);
+    }
+    std::u16string GetProfileString(std::u16string_view section, std::u16string_view key,
+                                    std::u16string_view defaultText, std::size_t bufferUnits,
+                                    std::u16string_view path) override {
+        return files.GetProfileString(section, key, defaultText, bufferUnits, path);
+    }
+    bool GetProfileStruct(std::u16string_view section, std::u16string_view key,
+                          std::span<std::uint8_t> bytes, std::u16string_view path) override {
+        return files.GetProfileStruct(section, key, bytes, path);
+    }
+    bool WriteProfileString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view value, std::u16string_view path) override {
+        Count();
+        return files.WriteProfileString(section, key, value, path);
+    }
+    bool WriteProfileStruct(std::u16string_view section, std::u16string_view key,
+                            std::span<const std::uint8_t> bytes,
+                            std::u16string_view path) override {
+        Count();
+        return files.WriteProfileStruct(section, key, bytes, path);
+    }
+    bool FileExists(std::u16string_view path) override { return files.FileExists(path); }
+    bool CreateProfileFile(std::u16string_view path,
+                           const std::function<void(ProfileFiles&)>& write) override {
+        return files.CreateProfileFile(path, [&](ProfileFiles& newFile) {
+            CrashingProfileFiles counted(newFile, left);
+            write(counted);
+        });
+    }
+
+  private:
+    void Count() {
+        if (left-- == 0) {
+            throw SimulatedCrash{};
+        }
+    }
+
+    ProfileFiles& files;
+    int& left;
+};
+
+TEST_P(SettingsFileTest, MissingFileLoadsTheDefaultsAndIsCreatedWithThem) {
+    const Loaded loaded = Load();
+    EXPECT_EQ(loaded.working, DefaultSettings());
+    EXPECT_EQ(loaded.applied, DefaultSettings());
+    EXPECT_EQ(loaded.current, DefaultProfile());
+    EXPECT_EQ(FileText(), DefaultFileText());
+}
+
+// A file cut short would stay short for good: loads never write into an existing file.
+TEST_P(SettingsFileTest, ACrashWhileTheFileIsCreatedLeavesNoFileAtAll) {
+    for (int writes : {0, 1, 200, 420}) {
+        CrashingProfileFiles crashing(*files, writes);
+        SettingData working;
+        SettingData applied;
+        ProfileData current;
+        try {
+            LoadSettings(crashing, path, working, applied, current);
+        } catch (const SimulatedCrash&) {
+            // The program would be gone here.
+        }
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{}) << writes << " writes";
+    }
+    Load();
+    EXPECT_EQ(FileText(), DefaultFileText());
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"GamingMouse"});
 }
 
 TEST_P(SettingsFileTest, SlotsReadFromTheSectionsTheirGroupsName) {

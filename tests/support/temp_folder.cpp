@@ -1,5 +1,6 @@
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,15 @@ std::u16string TempFolder::NewFile(std::string_view bytes) {
     const std::filesystem::path file = path / ("f" + std::to_string(newFiles++) + ".ini");
     WriteFileBytes(file, bytes);
     return Utf16FromPath(file);
+}
+
+std::vector<std::string> TempFolder::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        names.push_back(Utf8FromUtf16(Utf16FromPath(entry.path().filename())));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadFileBytes(const std::filesystem::path& file) {

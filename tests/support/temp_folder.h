@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace t47::test {
 
@@ -25,6 +26,9 @@ class TempFolder {
 
     // A file of a new name in the folder holding `bytes`; its path as File gives it.
     std::u16string NewFile(std::string_view bytes);
+
+    // The names of everything in the folder, sorted: what a test left, and what it should not.
+    std::vector<std::string> Names() const;
 
   private:
     std::filesystem::path path;

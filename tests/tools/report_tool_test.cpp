@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hex_bytes.h"
+#include "platform/profile/file_contents.h"
 #include "platform/text_encoding.h"
 #include "protocol/button_macro_report.h"
 #include "protocol/command_report.h"
@@ -42,6 +43,7 @@ class ReportToolTest : public testing::TestWithParam<ProfileFilesImplementation>
     }
 
     std::string FileBytes() const { return test::ReadFileBytes(std::filesystem::path(path)); }
+    std::string PathText() const { return Utf8FromUtf16(path); }
 
     void WriteSettings(const SettingData& settings) { WriteAllSettings(*files, settings, path); }
 
@@ -225,6 +227,56 @@ TEST_P(ReportToolTest, WrongCommandLinesGetTheUsage) {
         EXPECT_NE(outcome.err.find("usage:"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path)));
+}
+
+TEST_P(ReportToolTest, RefusesWhatItCannotShowFaithfully) {
+    const std::filesystem::path huge = folder / "huge";
+    test::WriteFileBytes(huge, "[Setting]\nTotle=2\n");
+    std::filesystem::resize_file(huge, kMaxProfileFileBytes + 1);  // sparse
+    const std::u16string hugePath = folder.File(u"huge");
+    const std::string report3 = HexBytesText(BuildSettingsReport(DefaultProfile()));
+    // More than the bound, though it would hold a report if the blanks went.
+    const std::string paddedReport = std::string(kMaxProfileFileBytes, ' ') + report3;
+    const struct {
+        const char* what;
+        std::vector<std::u16string> arguments;
+        std::string input;
+    } cases[] = {
+        {"load of a file too large", {u"load", hugePath}, ""},
+        {"encode of a file too large", {u"encode", hugePath}, ""},
+        {"decode against a file too large", {u"decode", hugePath}, report3},
+        {"standard input too large", {u"decode"}, paddedReport},
+        // The copy's name beside it would be too long: the file cannot be created.
+        {"load of a file that cannot be created",
+         {u"load", folder.File(std::u16string(250, u'n'))},
+         ""},
+    };
+    for (const auto& c : cases) {
+        ExpectRefused(Run(c.arguments, c.input), c.what);
+    }
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"huge"});
+    EXPECT_EQ(std::filesystem::file_size(huge), kMaxProfileFileBytes + 1);
+}
+
+// As the Linux program passes its command line: bytes taken for UTF-8.
+TEST_P(ReportToolTest, ArgumentsThatAreNotUtf8AreRefused) {
+    auto run = [&](std::vector<std::string> arguments) {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunReportToolWithUtf8Arguments(arguments, in, out, err, *files);
+        return Outcome{status, out.str(), err.str()};
+    };
+    const std::string folderText = Utf8FromUtf16(folder.File(u""));
+    for (const std::string bad : {"GamingMouse\xFF", "Gaming\xC3(Mouse", "\xED\xA0\x80"}) {
+        ExpectRefused(run({"load", folderText + bad}), "not UTF-8");
+    }
+    ExpectRefused(run({"load\xFF", PathText()}), "a verb that is not UTF-8");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{});
+
+    const Outcome outcome = run({"load", folderText + "Zo\xC3\xAB"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"Zo\xC3\xAB"});
 }
 
 INSTANTIATE_TEST_SUITE_P(, ReportToolTest, testing::ValuesIn(test::ProfileFilesImplementations()),

@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/system_profile_files.h"
@@ -11,10 +12,16 @@
 
 namespace {
 
-int Run(const std::vector<std::u16string>& arguments) {
+template <class Arguments>
+int Run(const Arguments& arguments) {
     try {
         const std::unique_ptr<t47::ProfileFiles> files = t47::MakeSystemProfileFiles();
-        return t47::RunReportTool(arguments, std::cin, std::cout, std::cerr, *files);
+        if constexpr (std::is_same_v<typename Arguments::value_type, std::string>) {
+            return t47::RunReportToolWithUtf8Arguments(arguments, std::cin, std::cout, std::cerr,
+                                                       *files);
+        } else {
+            return t47::RunReportTool(arguments, std::cin, std::cout, std::cerr, *files);
+        }
     } catch (const std::exception& failure) {
         std::cerr << "t47report: " << failure.what() << '\n';
         return 1;
@@ -34,10 +41,6 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
-    std::vector<std::u16string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.push_back(t47::Utf16FromUtf8(argv[i]));
-    }
-    return Run(arguments);
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
-#include <iterator>
 #include <ostream>
 #include <stdexcept>
 #include <vector>
 
 #include "hex_bytes.h"
+#include "platform/profile/file_contents.h"
 #include "platform/text_encoding.h"
 #include "protocol/button_macro_report.h"
 #include "protocol/button_macro_report_decoding.h"
@@ -37,6 +37,10 @@ std::string Shown(std::u16string_view text) {
     return Utf8FromUtf16(text);
 }
 
+// As large as the agent reads a settings file; the same bound keeps standard input in memory.
+constexpr std::uintmax_t kMaxInputBytes = kMaxProfileFileBytes;
+const std::string kMaxInputText = std::to_string(kMaxInputBytes >> 20) + " MiB";
+
 void RequireReadableFile(const std::u16string& path) {
     const fs::path file = PathFromUtf16(path);
     std::error_code error;
@@ -45,6 +49,11 @@ void RequireReadableFile(const std::u16string& path) {
     }
     if (!fs::is_regular_file(file, error) || !std::ifstream(file, std::ios::binary)) {
         throw BadInput("cannot read: " + Shown(path));
+    }
+    // The agent reads such a file as missing: what it would show is not in the file.
+    if (fs::file_size(file, error) > kMaxInputBytes) {
+        throw BadInput("larger than a settings file can be (" + kMaxInputText +
+                       "): " + Shown(path));
     }
 }
 
@@ -89,6 +98,11 @@ void Load(ProfileFiles& files, const std::u16string& path, std::ostream& out) {
     SettingData applied = DefaultSettings();
     ProfileData current = DefaultProfile();
     LoadSettings(files, path, working, applied, current);
+    // The folder was there; the new file still may not be.
+    if (!files.FileExists(path)) {
+        throw BadInput("cannot create " + Shown(path) +
+                       ": writing a new file into its folder failed (permissions? disk full?)");
+    }
     out << SettingsText(working);
 }
 
@@ -103,7 +117,14 @@ void Encode(ProfileFiles& files, std::span<const std::u16string> arguments, std:
 }
 
 std::vector<std::uint8_t> ReadReport(std::istream& in) {
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxInputBytes) {
+            throw BadInput("standard input holds more than " + kMaxInputText);
+        }
+    }
     std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(text);
     if (!bytes) {
         throw BadInput("standard input is not hex bytes");
@@ -166,6 +187,21 @@ int RunReportTool(std::span<const std::u16string> arguments, std::istream& in, s
         return kReportToolBadInput;
     }
     return 0;
+}
+
+int RunReportToolWithUtf8Arguments(std::span<const std::string> arguments, std::istream& in,
+                                   std::ostream& out, std::ostream& err, ProfileFiles& files) {
+    std::vector<std::u16string> texts;
+    for (const std::string& argument : arguments) {
+        texts.push_back(Utf16FromUtf8(argument));
+        // Its bad bytes would read as U+FFFD: another file's name.
+        if (Utf8FromUtf16(texts.back()) != argument) {
+            err << "t47report: not UTF-8, so no file the tool can name: "
+                << Utf8FromUtf16(texts.back()) << '\n';
+            return kReportToolBadInput;
+        }
+    }
+    return RunReportTool(texts, in, out, err, files);
 }
 
 }  // namespace t47

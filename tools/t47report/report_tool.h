@@ -12,7 +12,9 @@
 //                                 library sections it would write
 //
 // encode and decode read FILE as a load does but never create or change it. Bad input gets one
-// line on the error stream and status 2, and nothing is written.
+// line on the error stream and status 2, and nothing is written: a missing or unreadable FILE,
+// one larger than the agent reads (16 MiB, the bound of standard input too), a FILE that load
+// cannot create, bad hex, a bad slot.
 
 #include <iosfwd>
 #include <span>
@@ -28,5 +30,10 @@ inline constexpr int kReportToolBadInput = 2;
 // `files`, as the agent does.
 int RunReportTool(std::span<const std::u16string> arguments, std::istream& in, std::ostream& out,
                   std::ostream& err, ProfileFiles& files);
+
+// The same with arguments as bytes taken for UTF-8 (Linux). An argument that is not UTF-8 is
+// refused: converted, it would name another file.
+int RunReportToolWithUtf8Arguments(std::span<const std::string> arguments, std::istream& in,
+                                   std::ostream& out, std::ostream& err, ProfileFiles& files);
 
 }  // namespace t47

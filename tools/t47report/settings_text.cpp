@@ -1,39 +1,22 @@
 #include "settings_text.h"
 
-#include <filesystem>
 #include <functional>
-#include <random>
 #include <string_view>
 
-#include "platform/profile/file_contents.h"
-#include "platform/profile/profile_engine.h"
-#include "platform/text_encoding.h"
+#include "platform/profile/profile_file_draft.h"
 #include "settings/macro_library_file.h"
 #include "settings/settings_file.h"
 
 namespace t47 {
 namespace {
 
-// The text the agent's own writers make of a new file: they write into a file of a fresh
-// folder, through the engine set to UTF-8 and LF whatever the platform, and the folder goes.
+// The text the agent's own writers make of a new file: they write into a file held in memory,
+// in UTF-8 with LF whatever the platform. Nothing touches the disk.
 std::string TextWrittenBy(const std::function<void(ProfileFiles&, std::u16string_view)>& write) {
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("t47report-" + std::to_string(std::random_device{}()) + "-" +
-                                     std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-    struct RemoveFolder {
-        const fs::path& folder;
-        ~RemoveFolder() {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
-    } removeFolder{folder};
-
-    const fs::path file = folder / "settings";
-    ProfileEngine engine(NewFileFormat{TextEncoding::kUtf8, LineEnd::kLf});
-    write(engine, Utf16FromPath(file));
-    return ReadFileContents(file, 0).value_or(std::string());
+    ProfileFileDraft draft(NewFileFormat{TextEncoding::kUtf8, LineEnd::kLf});
+    // The writers skip an empty path; the draft needs none.
+    write(draft, u"settings");
+    return draft.Bytes();
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "platform/profile/file_stamp.h"
 
-#include <algorithm>
-
 namespace t47 {
 namespace {
 
@@ -18,10 +16,12 @@ constexpr std::int64_t kCoarseMargin = 2 * kSecond + kTickMargin;
 
 }  // namespace
 
-bool IsSettled(const FileStamp& stamp, std::int64_t readStart) {
-    const std::int64_t newest = std::max(stamp.modified, stamp.changed);
-    const std::int64_t margin = newest % kSecond == 0 ? kCoarseMargin : kTickMargin;
-    return newest < readStart - margin;
+bool IsSettled(const FileStamp& stamp, std::int64_t readStart, std::int64_t now) {
+    auto safe = [readStart, now](std::int64_t time) {
+        const std::int64_t margin = time % kSecond == 0 ? kCoarseMargin : kTickMargin;
+        return time < readStart - margin || time > now + margin;
+    };
+    return safe(stamp.modified) && safe(stamp.changed);
 }
 
 }  // namespace t47

@@ -6,12 +6,14 @@
 // changes when the file is replaced: on Linux the device, inode and inode change time (which
 // no program can set back), on Windows the creation time. A file rewritten in place in the same
 // tick of the file-system clock as the bytes read before can still keep its stamp, so a stamp is
-// trusted only once it has settled: when its newest time lay a safe margin before the moment
-// the file was read. Until then every call reads the file again and compares the bytes; any
-// write after the moment of the read gets a later time, so a settled stamp that has not changed
-// means unchanged bytes.
+// trusted only once it has settled: when each of its times lay a safe margin before the moment
+// the file was read, or lies a safe margin after now (a file from another machine, a clock set
+// back). Until then every call reads the file again and compares the bytes; any write after
+// the moment of the read gets a time between that moment and now, so a settled stamp that has
+// not changed means unchanged bytes. A time in the future is checked against now at every call,
+// as now comes closer to it.
 //
-// Limits: times set back by a program (on Windows; Linux sees the change time), a clock stepped
+// Limits: times set by a program (on Windows; Linux sees the change time), a clock stepped
 // backwards, and network file systems, whose times come from another clock and may be cached.
 
 #include <cstdint>
@@ -36,7 +38,7 @@ std::optional<FileStamp> ReadFileStamp(const std::filesystem::path& path);
 // Now on the clock file times are taken from, in nanoseconds since 1970.
 std::int64_t FileClockNow();
 
-// Whether the stamp, read no earlier than `readStart`, can be trusted from now on.
-bool IsSettled(const FileStamp& stamp, std::int64_t readStart);
+// Whether the stamp of bytes read no earlier than `readStart` can be trusted at `now`.
+bool IsSettled(const FileStamp& stamp, std::int64_t readStart, std::int64_t now);
 
 }  // namespace t47

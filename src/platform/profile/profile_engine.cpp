@@ -5,6 +5,8 @@
 
 #include "platform/profile/file_contents.h"
 #include "platform/profile/file_stamp.h"
+#include "platform/profile/folder_lock.h"
+#include "platform/profile/profile_file_draft.h"
 #include "platform/profile/profile_values.h"
 #include "platform/text_encoding.h"
 
@@ -14,9 +16,8 @@ namespace {
 // The agent keeps three files (settings, macro library, language); a few more cost little.
 constexpr std::size_t kCachedFiles = 6;
 
-// Arguments end at a zero unit, as the C strings of the Windows functions do.
-std::u16string_view UpToZero(std::u16string_view text) {
-    return text.substr(0, text.find(u'\0'));
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
 }  // namespace
@@ -24,8 +25,8 @@ std::u16string_view UpToZero(std::u16string_view text) {
 struct ProfileEngine::CachedFile {
     std::u16string pathText;
     std::filesystem::path path;
-    std::optional<FileStamp> stamp;  // none: no file
-    bool settled = false;
+    std::optional<FileStamp> stamp;           // none: no file
+    std::int64_t readAt = 0;                  // when the bytes of `document` were last read
     std::optional<ProfileDocument> document;  // none: no file, or it cannot be read
 };
 
@@ -33,7 +34,7 @@ ProfileEngine::ProfileEngine(NewFileFormat format) : newFileFormat(format) {}
 
 ProfileEngine::~ProfileEngine() = default;
 
-ProfileEngine::CachedFile& ProfileEngine::Current(std::u16string_view path) {
+ProfileEngine::CachedFile& ProfileEngine::Entry(std::u16string_view path) {
     auto found = std::find_if(cache.begin(), cache.end(),
                               [path](const auto& entry) { return entry->pathText == path; });
     if (found == cache.end()) {
@@ -47,16 +48,20 @@ ProfileEngine::CachedFile& ProfileEngine::Current(std::u16string_view path) {
     } else {
         std::rotate(cache.begin(), found, found + 1);
     }
-    CachedFile& entry = *cache.front();
+    return *cache.front();
+}
 
+void ProfileEngine::Refresh(CachedFile& entry) {
     // The moment is taken before the stamp, the stamp before the bytes.
     const std::int64_t readStart = FileClockNow();
     std::optional<FileStamp> stamp = ReadFileStamp(entry.path);
-    if (stamp && entry.stamp == stamp && entry.settled) {
-        return entry;
+    if (stamp && entry.stamp == stamp &&
+        (stamp->size > kMaxProfileFileBytes ||
+         (entry.document && IsSettled(*stamp, entry.readAt, readStart)))) {
+        return;
     }
     std::optional<std::string> bytes;
-    if (stamp) {
+    if (stamp && stamp->size <= kMaxProfileFileBytes) {
         bytes = ReadFileContents(entry.path, static_cast<std::size_t>(stamp->size));
     }
     if (!bytes) {
@@ -64,9 +69,23 @@ ProfileEngine::CachedFile& ProfileEngine::Current(std::u16string_view path) {
     } else if (!entry.document || entry.document->Bytes() != *bytes) {
         entry.document.emplace(std::move(*bytes), newFileFormat.lineEnd);
     }
-    entry.settled = bytes && IsSettled(*stamp, readStart);
     entry.stamp = stamp;
+    entry.readAt = readStart;
+}
+
+ProfileEngine::CachedFile& ProfileEngine::Current(std::u16string_view path) {
+    CachedFile& entry = Entry(path);
+    Refresh(entry);
     return entry;
+}
+
+void ProfileEngine::ForgetFiles() noexcept {
+    try {
+        std::lock_guard lock(mutex);
+        cache.clear();
+    } catch (...) {
+        // Nothing was cached that a later call could trust.
+    }
 }
 
 std::optional<std::u16string> ProfileEngine::RawValue(std::u16string_view section,
@@ -76,37 +95,46 @@ std::optional<std::u16string> ProfileEngine::RawValue(std::u16string_view sectio
     if (path.empty()) {
         return std::nullopt;
     }
-    std::lock_guard lock(mutex);
-    const CachedFile& file = Current(path);
-    if (!file.document) {
+    try {
+        std::lock_guard lock(mutex);
+        const CachedFile& file = Current(path);
+        if (!file.document) {
+            return std::nullopt;
+        }
+        return file.document->Value(UpToZero(section), UpToZero(key));
+    } catch (...) {
+        // Out of memory or a file-system error: the key reads as missing.
+        ForgetFiles();
         return std::nullopt;
     }
-    return file.document->Value(UpToZero(section), UpToZero(key));
 }
 
 std::int32_t ProfileEngine::GetProfileInt(std::u16string_view section, std::u16string_view key,
                                           std::int32_t defaultValue, std::u16string_view path) {
-    const std::optional<std::u16string> value = RawValue(section, key, path);
-    if (!value) {
+    try {
+        return ProfileIntOf(RawValue(section, key, path), defaultValue);
+    } catch (...) {
         return defaultValue;
     }
-    const std::u16string text = CopyToBuffer(*value, kProfileIntBufferUnits);
-    return text.empty() ? defaultValue : ParseProfileInt(text);
 }
 
 std::u16string ProfileEngine::GetProfileString(std::u16string_view section, std::u16string_view key,
                                                std::u16string_view defaultText,
                                                std::size_t bufferUnits, std::u16string_view path) {
-    if (const std::optional<std::u16string> value = RawValue(section, key, path)) {
-        return CopyToBuffer(*value, bufferUnits);
+    try {
+        return ProfileStringOf(RawValue(section, key, path), defaultText, bufferUnits);
+    } catch (...) {
+        return {};
     }
-    return CopyDefaultToBuffer(UpToZero(defaultText), bufferUnits);
 }
 
 bool ProfileEngine::GetProfileStruct(std::u16string_view section, std::u16string_view key,
                                      std::span<std::uint8_t> bytes, std::u16string_view path) {
-    const std::optional<std::u16string> value = RawValue(section, key, path);
-    return value && DecodeProfileStruct(*value, bytes);
+    try {
+        return ProfileStructOf(RawValue(section, key, path), bytes);
+    } catch (...) {
+        return false;
+    }
 }
 
 bool ProfileEngine::WriteProfileString(std::u16string_view section, std::u16string_view key,
@@ -118,42 +146,98 @@ bool ProfileEngine::WriteProfileString(std::u16string_view section, std::u16stri
     if (path.empty()) {
         return false;
     }
-    std::lock_guard lock(mutex);
-    CachedFile& file = Current(path);
-    std::string bytes;
-    if (file.document) {
-        std::optional<std::string> edited = file.document->BytesWithValue(section, key, value);
-        if (!edited) {
-            return true;  // the same value: the file is not rewritten
+    try {
+        std::lock_guard lock(mutex);
+        CachedFile& file = Entry(path);
+        // From reading the file to replacing it, no other program using the engine writes it.
+        const FolderLock folderLock(FolderOf(file.path));
+        // A second time only when a program that does not take the lock created the file
+        // meanwhile: the key then goes into that file.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            Refresh(file);
+            std::string bytes;
+            const bool created = !file.document;
+            if (file.document) {
+                std::optional<std::string> edited =
+                    file.document->BytesWithValue(section, key, value);
+                if (!edited) {
+                    return true;  // the same value: the file is not rewritten
+                }
+                bytes = std::move(*edited);
+            } else if (file.stamp) {
+                return false;  // there is a file, but it cannot be read: never overwrite it blind
+            } else {
+                bytes = ProfileDocument::NewFileBytes(newFileFormat, section, key, value);
+            }
+            const std::int64_t writeStart = FileClockNow();
+            const bool written = created ? CreateFileContents(file.path, bytes, folderLock.Held())
+                                         : ReplaceFileContents(file.path, bytes, folderLock.Held());
+            file.stamp.reset();
+            file.document.reset();
+            if (written) {
+                // Another program may write right after us in the same clock tick; until the
+                // new stamp settles, the next calls compare the bytes.
+                file.stamp = ReadFileStamp(file.path);
+                file.readAt = writeStart;
+                file.document.emplace(std::move(bytes), newFileFormat.lineEnd);
+                return true;
+            }
+            if (!created || !ReadFileStamp(file.path)) {
+                return false;
+            }
         }
-        bytes = std::move(*edited);
-    } else if (file.stamp) {
-        return false;  // there is a file, but it cannot be read: never overwrite it blind
-    } else {
-        bytes = ProfileDocument::NewFileBytes(newFileFormat, section, key, value);
-    }
-    if (!ReplaceFileContents(file.path, bytes)) {
-        file.stamp.reset();
-        file.document.reset();
+        return false;
+    } catch (...) {
+        ForgetFiles();
         return false;
     }
-    // Another program may write right after us in the same clock tick; until the new stamp
-    // settles, the next calls compare the bytes.
-    file.stamp = ReadFileStamp(file.path);
-    file.settled = false;
-    file.document.emplace(std::move(bytes), newFileFormat.lineEnd);
-    return true;
 }
 
 bool ProfileEngine::WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                                        std::span<const std::uint8_t> bytes,
                                        std::u16string_view path) {
-    return WriteProfileString(section, key, EncodeProfileStruct(bytes), path);
+    try {
+        return WriteProfileString(section, key, EncodeProfileStruct(bytes), path);
+    } catch (...) {
+        return false;
+    }
 }
 
 bool ProfileEngine::FileExists(std::u16string_view path) {
     path = UpToZero(path);
-    return !path.empty() && ReadFileStamp(PathFromUtf16(path)).has_value();
+    try {
+        return !path.empty() && ReadFileStamp(PathFromUtf16(path)).has_value();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ProfileEngine::CreateProfileFile(std::u16string_view path,
+                                      const std::function<void(ProfileFiles&)>& write) {
+    path = UpToZero(path);
+    if (path.empty()) {
+        return false;
+    }
+    try {
+        ProfileFileDraft draft(newFileFormat);
+        write(draft);
+        std::lock_guard lock(mutex);
+        CachedFile& file = Entry(path);
+        const FolderLock folderLock(FolderOf(file.path));
+        const std::int64_t writeStart = FileClockNow();
+        file.stamp.reset();
+        file.document.reset();
+        if (!CreateFileContents(file.path, draft.Bytes(), folderLock.Held())) {
+            return false;
+        }
+        file.stamp = ReadFileStamp(file.path);
+        file.readAt = writeStart;
+        file.document.emplace(draft.Bytes(), newFileFormat.lineEnd);
+        return true;
+    } catch (...) {
+        ForgetFiles();
+        return false;
+    }
 }
 
 }  // namespace t47

@@ -5,12 +5,15 @@
 //
 // Each file is kept parsed between calls and checked at every call against its stamp
 // (file_stamp.h), so a call sees what another program wrote before it while a lookup in an
-// unchanged file costs one file-status query. Writes replace the whole file (file_contents.h).
-// A file that does not exist yet is written in the given format; an existing one keeps its
-// encoding (UTF-16LE files start with FF FE; others are UTF-8) and its line ends.
+// unchanged file costs one file-status query. Writes replace the whole file (file_contents.h)
+// while holding the lock of its folder (folder_lock.h), so that no write of a program using the
+// engine is lost to another's. A file that does not exist yet is written in the given format;
+// an existing one keeps its encoding (UTF-16LE files start with FF FE; others are UTF-8) and its
+// line ends. A file larger than kMaxProfileFileBytes reads as missing and is never written.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -50,6 +53,8 @@ class ProfileEngine final : public ProfileFiles {
     bool WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                             std::span<const std::uint8_t> bytes, std::u16string_view path) override;
     bool FileExists(std::u16string_view path) override;
+    bool CreateProfileFile(std::u16string_view path,
+                           const std::function<void(ProfileFiles& newFile)>& write) override;
 
   private:
     struct CachedFile;
@@ -59,6 +64,10 @@ class ProfileEngine final : public ProfileFiles {
                                            std::u16string_view path);
     // The cache entry of the path, brought up to date with the file.
     CachedFile& Current(std::u16string_view path);
+    CachedFile& Entry(std::u16string_view path);
+    void Refresh(CachedFile& file);
+    // After a failure that may have left the cache half updated: the files are read anew.
+    void ForgetFiles() noexcept;
 
     NewFileFormat newFileFormat;
     std::mutex mutex;                                // the cache is shared by every caller

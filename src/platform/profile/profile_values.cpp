@@ -1,5 +1,6 @@
 #include "platform/profile/profile_values.h"
 
+#include <algorithm>
 #include <array>
 
 namespace t47 {
@@ -84,7 +85,10 @@ std::u16string CopyToBuffer(std::u16string_view text, std::size_t bufferUnits) {
 }
 
 std::u16string CopyDefaultToBuffer(std::u16string_view text, std::size_t bufferUnits) {
-    return CopyToBuffer(text.substr(0, text.find_last_not_of(u' ') + 1), bufferUnits);
+    const std::size_t last = text.find_last_not_of(u' ');
+    const std::size_t kept =
+        last == std::u16string_view::npos ? std::min<std::size_t>(text.size(), 1) : last + 1;
+    return CopyToBuffer(text.substr(0, kept), bufferUnits);
 }
 
 std::u16string EncodeProfileStruct(std::span<const std::uint8_t> bytes) {
@@ -129,6 +133,30 @@ bool DecodeProfileStruct(std::u16string_view text, std::span<std::uint8_t> bytes
         byteAt(i, bytes[i]);
     }
     return true;
+}
+
+std::u16string_view UpToZero(std::u16string_view text) {
+    return text.substr(0, text.find(u'\0'));
+}
+
+std::int32_t ProfileIntOf(const std::optional<std::u16string>& value, std::int32_t defaultValue) {
+    if (!value) {
+        return defaultValue;
+    }
+    const std::u16string text = CopyToBuffer(*value, kProfileIntBufferUnits);
+    return text.empty() ? defaultValue : ParseProfileInt(text);
+}
+
+std::u16string ProfileStringOf(const std::optional<std::u16string>& value,
+                               std::u16string_view defaultText, std::size_t bufferUnits) {
+    if (value) {
+        return CopyToBuffer(*value, bufferUnits);
+    }
+    return CopyDefaultToBuffer(UpToZero(defaultText), bufferUnits);
+}
+
+bool ProfileStructOf(const std::optional<std::u16string>& value, std::span<std::uint8_t> bytes) {
+    return value && DecodeProfileStruct(*value, bytes);
 }
 
 }  // namespace t47

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,7 +27,8 @@ std::int32_t ParseProfileInt(std::u16string_view text);
 std::u16string CopyToBuffer(std::u16string_view text, std::size_t bufferUnits);
 
 // The default text as the Windows functions return it: first without its trailing spaces (only
-// those), then copied as above.
+// those, and never its first unit: a default of spaces only gives one space), then copied as
+// above.
 std::u16string CopyDefaultToBuffer(std::u16string_view text, std::size_t bufferUnits);
 
 // Two upper-case hexadecimal digits a byte, then two of the low byte of their sum.
@@ -35,5 +37,15 @@ std::u16string EncodeProfileStruct(std::span<const std::uint8_t> bytes);
 // Fills `bytes` only when the text is exactly the encoding of that many bytes (digits of
 // either case) with a matching checksum.
 bool DecodeProfileStruct(std::u16string_view text, std::span<std::uint8_t> bytes);
+
+// Arguments end at a zero unit, as the C strings of the Windows functions do.
+std::u16string_view UpToZero(std::u16string_view text);
+
+// What the three readers give for a key whose value the file holds as `value` (blanks trimmed,
+// quotes kept; none when the file, the section or the key is missing).
+std::int32_t ProfileIntOf(const std::optional<std::u16string>& value, std::int32_t defaultValue);
+std::u16string ProfileStringOf(const std::optional<std::u16string>& value,
+                               std::u16string_view defaultText, std::size_t bufferUnits);
+bool ProfileStructOf(const std::optional<std::u16string>& value, std::span<std::uint8_t> bytes);
 
 }  // namespace t47

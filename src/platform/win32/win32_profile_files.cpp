@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/profile/file_contents.h"
+#include "platform/profile/folder_lock.h"
+#include "platform/profile/profile_file_draft.h"
 #include "platform/profile/profile_values.h"
 #include "platform/text_encoding.h"
 
@@ -70,12 +73,16 @@ bool CreateUtf16File(const std::wstring& path) {
 
 std::int32_t Win32ProfileFiles::GetProfileInt(std::u16string_view section, std::u16string_view key,
                                               std::int32_t defaultValue, std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    if (file.empty()) {
+    try {
+        const std::wstring file = FilePath(path);
+        if (file.empty()) {
+            return defaultValue;
+        }
+        return static_cast<std::int32_t>(GetPrivateProfileIntW(
+            Wide(section).c_str(), Wide(key).c_str(), defaultValue, file.c_str()));
+    } catch (...) {
         return defaultValue;
     }
-    return static_cast<std::int32_t>(GetPrivateProfileIntW(Wide(section).c_str(), Wide(key).c_str(),
-                                                           defaultValue, file.c_str()));
 }
 
 std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
@@ -83,86 +90,125 @@ std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
                                                    std::u16string_view defaultText,
                                                    std::size_t bufferUnits,
                                                    std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    const std::wstring sectionText = Wide(section);
-    const std::wstring keyText = Wide(key);
-    const std::wstring defaultWide = Wide(defaultText);
-    if (bufferUnits == 0) {
-        return {};
-    }
-    const std::size_t limit = std::min<std::size_t>(bufferUnits, std::numeric_limits<DWORD>::max());
-    if (file.empty()) {
-        // What the function gives for a missing file, without letting it near win.ini.
-        return CopyDefaultToBuffer(Utf16FromWide(defaultWide), limit);
-    }
-    // A buffer as large as the caller's is allocated only for values that need it.
-    std::size_t size = std::min<std::size_t>(limit, 4096);
-    std::vector<wchar_t> buffer;
-    for (;;) {
-        buffer.assign(size, L'\0');
-        const DWORD length =
-            GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), defaultWide.c_str(),
-                                     buffer.data(), static_cast<DWORD>(size), file.c_str());
-        if (length + 1 < size || size == limit) {
-            return Utf16FromWide(std::wstring_view(buffer.data(), length));
+    try {
+        const std::wstring file = FilePath(path);
+        const std::wstring sectionText = Wide(section);
+        const std::wstring keyText = Wide(key);
+        const std::wstring defaultWide = Wide(defaultText);
+        if (bufferUnits == 0) {
+            return {};
         }
-        size = std::min(limit, size * 2);
+        const std::size_t limit =
+            std::min<std::size_t>(bufferUnits, std::numeric_limits<DWORD>::max());
+        if (file.empty()) {
+            // What the function gives for a missing file, without letting it near win.ini.
+            return CopyDefaultToBuffer(Utf16FromWide(defaultWide), limit);
+        }
+        // A buffer as large as the caller's is allocated only for values that need it.
+        std::size_t size = std::min<std::size_t>(limit, 4096);
+        std::vector<wchar_t> buffer;
+        for (;;) {
+            buffer.assign(size, L'\0');
+            const DWORD length =
+                GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), defaultWide.c_str(),
+                                         buffer.data(), static_cast<DWORD>(size), file.c_str());
+            if (length + 1 < size || size == limit) {
+                return Utf16FromWide(std::wstring_view(buffer.data(), length));
+            }
+            size = std::min(limit, size * 2);
+        }
+    } catch (...) {
+        return {};
     }
 }
 
 bool Win32ProfileFiles::GetProfileStruct(std::u16string_view section, std::u16string_view key,
                                          std::span<std::uint8_t> bytes, std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+    try {
+        const std::wstring file = FilePath(path);
+        if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+            return false;
+        }
+        // Windows may fill part of the buffer before it fails; the caller's stays untouched.
+        std::vector<std::uint8_t> read(bytes.size());
+        if (!GetPrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), read.data(),
+                                      static_cast<UINT>(read.size()), file.c_str())) {
+            return false;
+        }
+        std::copy(read.begin(), read.end(), bytes.begin());
+        return true;
+    } catch (...) {
         return false;
     }
-    // Windows may fill part of the buffer before it fails; the caller's stays untouched.
-    std::vector<std::uint8_t> read(bytes.size());
-    if (!GetPrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), read.data(),
-                                  static_cast<UINT>(read.size()), file.c_str())) {
-        return false;
-    }
-    std::copy(read.begin(), read.end(), bytes.begin());
-    return true;
 }
 
 bool Win32ProfileFiles::WriteProfileString(std::u16string_view section, std::u16string_view key,
                                            std::u16string_view value, std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    if (file.empty()) {
+    try {
+        const std::wstring file = FilePath(path);
+        if (file.empty()) {
+            return false;
+        }
+        const bool created = !IsFile(file) && CreateUtf16File(file);
+        const bool written = WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
+                                                        Wide(value).c_str(), file.c_str());
+        if (!written && created) {
+            DeleteFileW(file.c_str());
+        }
+        return written;
+    } catch (...) {
         return false;
     }
-    const bool created = !IsFile(file) && CreateUtf16File(file);
-    const bool written = WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
-                                                    Wide(value).c_str(), file.c_str());
-    if (!written && created) {
-        DeleteFileW(file.c_str());
-    }
-    return written;
 }
 
 bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                                            std::span<const std::uint8_t> bytes,
                                            std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+    try {
+        const std::wstring file = FilePath(path);
+        if (file.empty() || bytes.size() > std::numeric_limits<UINT>::max()) {
+            return false;
+        }
+        const bool created = !IsFile(file) && CreateUtf16File(file);
+        // The function takes the block through a non-const pointer but only reads it.
+        std::vector<std::uint8_t> block(bytes.begin(), bytes.end());
+        const bool written =
+            WritePrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), block.data(),
+                                       static_cast<UINT>(block.size()), file.c_str());
+        if (!written && created) {
+            DeleteFileW(file.c_str());
+        }
+        return written;
+    } catch (...) {
         return false;
     }
-    const bool created = !IsFile(file) && CreateUtf16File(file);
-    // The function takes the block through a non-const pointer but only reads it.
-    std::vector<std::uint8_t> block(bytes.begin(), bytes.end());
-    const bool written =
-        WritePrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), block.data(),
-                                   static_cast<UINT>(block.size()), file.c_str());
-    if (!written && created) {
-        DeleteFileW(file.c_str());
-    }
-    return written;
 }
 
 bool Win32ProfileFiles::FileExists(std::u16string_view path) {
-    const std::wstring file = FilePath(path);
-    return !file.empty() && IsFile(file);
+    try {
+        const std::wstring file = FilePath(path);
+        return !file.empty() && IsFile(file);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Win32ProfileFiles::CreateProfileFile(std::u16string_view path,
+                                          const std::function<void(ProfileFiles&)>& write) {
+    try {
+        const std::wstring file = FilePath(path);
+        if (file.empty()) {
+            return false;
+        }
+        ProfileFileDraft draft({TextEncoding::kUtf16LeWithBom, LineEnd::kCrLf});
+        write(draft);
+        const std::filesystem::path target(file);
+        // The engine's lock: the copy beside the file then takes the one name that is ours.
+        const FolderLock folderLock(target.parent_path());
+        return CreateFileContents(target, draft.Bytes(), folderLock.Held());
+    } catch (...) {
+        return false;
+    }
 }
 
 }  // namespace t47

@@ -5,7 +5,9 @@
 // An empty path never reaches them (Windows would then use win.ini): reads give the defaults,
 // writes fail. A file that a write is about to create is first created holding only a UTF-16LE
 // byte-order mark, which makes the functions keep it in UTF-16LE; otherwise they would write it
-// in the ANSI code page and turn every character outside it into '?'.
+// in the ANSI code page and turn every character outside it into '?'. A whole new file
+// (CreateProfileFile) is built in memory as the functions write one, in UTF-16LE with CR LF,
+// and appears at once. Nothing is thrown: a failure gives the default or false.
 
 #include "platform/profile_files.h"
 
@@ -25,6 +27,8 @@ class Win32ProfileFiles final : public ProfileFiles {
     bool WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                             std::span<const std::uint8_t> bytes, std::u16string_view path) override;
     bool FileExists(std::u16string_view path) override;
+    bool CreateProfileFile(std::u16string_view path,
+                           const std::function<void(ProfileFiles& newFile)>& write) override;
 };
 
 }  // namespace t47
