@@ -1,8 +1,6 @@
 // t47agent and t47ctl as a person runs them: the agent started as a process with the simulated
 // mouse, in runtime and configuration folders of its own, driven by t47ctl, and seen through
 // its debug lines, the settings file and what t47ctl watch prints.
-//
-// The waits are generous and only a broken program reaches them; nothing here measures time.
 
 #include <gtest/gtest.h>
 
@@ -17,43 +15,28 @@
 
 #include "mouse_choice.h"
 #include "platform/linux/attached_hid_nodes.h"
-#include "platform/linux/testing/child_program.h"
 #include "platform/profile/profile_engine.h"
 #include "platform/text_encoding.h"
+#include "programs/program_run.h"
 #include "protocol/command_report.h"
 #include "protocol/settings_report.h"
 #include "settings/settings_file.h"
-#include "support/temp_folder.h"
 
 namespace t47 {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::CountLines;
+using test::Outcome;
+using test::ProgramRun;
 
-constexpr std::chrono::milliseconds kPatience = 1min;
+constexpr std::chrono::milliseconds kPatience = ProgramRun::kPatience;
 
 // The agent reads the mouse again on a device notice only a second after its last read.
 constexpr std::chrono::milliseconds kDownloadQuietTime = 1100ms;
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-    std::string errors;
-};
-
-// How many times `text` holds `line` as a whole line.
-std::size_t CountLines(const std::string& text, std::string_view line) {
-    std::size_t count = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end;
-        count += std::string_view(text).substr(start, end - start) == line ? 1 : 0;
-        start = end + 1;
-    }
-    return count;
-}
+const test::ProgramPaths kPrograms = {T47AGENT_PATH, T47CTL_PATH};
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
     std::string text;
@@ -65,93 +48,16 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-// One run of the programs: the folders, the agent, the watcher, and t47ctl commands.
-class ProgramRun {
-  public:
-    ProgramRun() { fs::create_directories(folder / "run"); }
-
-    Outcome Run(const fs::path& program, std::vector<std::string> arguments) {
-        const std::string name = "run" + std::to_string(++runs);
-        test::ChildProgram child(Setup(program, std::move(arguments), name));
-        Outcome outcome;
-        outcome.status = child.WaitForExit(kPatience).value_or(-1);
-        outcome.output = test::ReadFileBytes(folder / (name + ".out"));
-        outcome.errors = test::ReadFileBytes(folder / (name + ".err"));
-        return outcome;
-    }
-    Outcome Control(std::vector<std::string> arguments) {
-        return Run(T47CTL_PATH, std::move(arguments));
-    }
-
-    // The agent, ready once its start-up is over.
-    void StartAgent(std::vector<std::string> arguments = {"--simulated-mouse"}) {
-        agent = std::make_unique<test::ChildProgram>(
-            Setup(T47AGENT_PATH, std::move(arguments), "agent"));
-        ASSERT_TRUE(agent->Started());
-        ASSERT_TRUE(WaitForAgentLine("OnCreate over")) << AgentLines();
-    }
-    // t47ctl watch, ready once it holds the companion UI's window.
-    void StartWatch() {
-        watch = std::make_unique<test::ChildProgram>(Setup(T47CTL_PATH, {"watch"}, "watch"));
-        ASSERT_TRUE(watch->Started());
-        ASSERT_TRUE(WaitFor([this] { return WatchErrors().find("holding") != std::string::npos; }))
-            << WatchErrors();
-    }
-
-    std::string AgentLines() const { return test::ReadFileBytes(folder / "agent.err"); }
-    std::string WatchLines() const { return test::ReadFileBytes(folder / "watch.out"); }
-    std::string WatchErrors() const { return test::ReadFileBytes(folder / "watch.err"); }
-
-    // Until the agent's debug lines, or the watcher's, hold the line `count` times.
-    bool WaitForAgentLine(std::string_view line, std::size_t count = 1) {
-        return WaitFor([&] { return CountLines(AgentLines(), line) >= count; });
-    }
-    bool WaitForWatchLine(std::string_view line, std::size_t count = 1) {
-        return WaitFor([&] { return CountLines(WatchLines(), line) >= count; });
-    }
-
-    std::u16string SettingsPath() const {
-        return Utf16FromPath(folder / "config" / "Norvane" / "T47" / "GamingMouse");
-    }
-    SettingData Settings() {
-        SettingData settings{};
-        ReadValidatedSettings(files, SettingsPath(), settings);
-        return settings;
-    }
-    std::int32_t Setting(std::u16string_view section, std::u16string_view key) {
-        return files.GetProfileInt(section, key, -1, SettingsPath());
-    }
-
+SettingData ReadSettings(const ProgramRun& run) {
     ProfileEngine files;
-    test::TempFolder folder;
-    std::unique_ptr<test::ChildProgram> agent;
-    std::unique_ptr<test::ChildProgram> watch;
+    SettingData settings{};
+    ReadValidatedSettings(files, run.SettingsPath(), settings);
+    return settings;
+}
 
-  private:
-    test::ChildSetup Setup(const fs::path& program, std::vector<std::string> arguments,
-                           const std::string& name) const {
-        return {program,
-                std::move(arguments),
-                {{"XDG_RUNTIME_DIR", (folder / "run").string()},
-                 {"XDG_CONFIG_HOME", (folder / "config").string()}},
-                folder / (name + ".out"),
-                folder / (name + ".err")};
-    }
-
-    template <typename Condition>
-    static bool WaitFor(Condition condition) {
-        const auto end = std::chrono::steady_clock::now() + kPatience;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() >= end) {
-                return false;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
-    }
-
-    int runs = 0;
-};
+std::int32_t DeviceFlag(const ProgramRun& run) {
+    return ProfileEngine().GetProfileInt(u"Setting", u"Device", -1, run.SettingsPath());
+}
 
 class LinuxAgentTest : public ::testing::Test {
   protected:
@@ -165,12 +71,12 @@ class LinuxAgentTest : public ::testing::Test {
         }
     }
 
-    ProgramRun run;
+    ProgramRun run{kPrograms};
 };
 
 TEST_F(LinuxAgentTest, StartsWithTheSimulatedMouseReadsItAndTellsTheCompanion) {
-    run.StartWatch();
-    run.StartAgent();
+    ASSERT_TRUE(run.StartWatch());
+    ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
     const std::string lines = run.AgentLines();
     EXPECT_TRUE(lines.starts_with("t47agent: no Norvane T47 is attached: using the simulated"))
         << lines;
@@ -181,7 +87,7 @@ TEST_F(LinuxAgentTest, StartsWithTheSimulatedMouseReadsItAndTellsTheCompanion) {
     EXPECT_LT(buttonsRead, over);
     EXPECT_NE(lines.find("Tray icon shown: Norvane T47\n"), std::string::npos);
     EXPECT_TRUE(run.WaitForWatchLine("MSG_UI_SETTINGS_READ wParam=0 lParam=0"));
-    EXPECT_EQ(run.Setting(u"Setting", u"Device"), 1);
+    EXPECT_EQ(DeviceFlag(run), 1);
 
     // The companion UI's window is held: another watcher cannot have it.
     const Outcome second = run.Control({"watch"});
@@ -190,12 +96,13 @@ TEST_F(LinuxAgentTest, StartsWithTheSimulatedMouseReadsItAndTellsTheCompanion) {
 }
 
 TEST_F(LinuxAgentTest, ApplyWritesTheSettingsFileIntoTheMouseAndCommandSendsItsReport) {
-    run.StartAgent();
+    ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
     // The companion UI changes the active profile's stage, then asks for it to be applied.
-    const SettingData before = run.Settings();
+    const SettingData before = ReadSettings(run);
     const std::int32_t stage = before.Profiles[before.Active].DPI_Cur % 7 + 1;
-    WriteDpiCur(run.files, run.SettingsPath(), before.Active, stage);
-    const SettingData changed = run.Settings();
+    ProfileEngine files;
+    WriteDpiCur(files, run.SettingsPath(), before.Active, stage);
+    const SettingData changed = ReadSettings(run);
     const std::string expected = "Simulated mouse: report 3 set:" +
                                  Hex(BuildSettingsReport(changed.Profiles[changed.Active]));
     ASSERT_EQ(run.Control({"apply"}).status, 0);
@@ -209,10 +116,10 @@ TEST_F(LinuxAgentTest, ApplyWritesTheSettingsFileIntoTheMouseAndCommandSendsItsR
 }
 
 TEST_F(LinuxAgentTest, ADpiPressReachesTheSettingsFileAndTheCompanion) {
-    run.StartWatch();
-    run.StartAgent();
+    ASSERT_TRUE(run.StartWatch());
+    ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
     // At start-up the agent wrote the mouse's stage into the file; the button moves it on.
-    const SettingData before = run.Settings();
+    const SettingData before = ReadSettings(run);
     const std::int32_t stage = before.Profiles[before.Active].DPI_Cur % 7 + 1;
     ASSERT_EQ(run.Control({"press-dpi"}).status, 0);
     char notice[64];
@@ -221,13 +128,13 @@ TEST_F(LinuxAgentTest, ADpiPressReachesTheSettingsFileAndTheCompanion) {
     EXPECT_TRUE(run.WaitForWatchLine("MSG_UI_DPI_CHANGED wParam=" + std::to_string(before.Active) +
                                      " lParam=" + std::to_string(stage - 1)))
         << run.WatchLines();
-    const SettingData after = run.Settings();
+    const SettingData after = ReadSettings(run);
     EXPECT_EQ(after.Profiles[after.Active].DPI_Cur, stage);
 }
 
 TEST_F(LinuxAgentTest, UnpluggingAndPluggingTellTheCompanionAndMoveTheTrayIcon) {
-    run.StartWatch();
-    run.StartAgent();
+    ASSERT_TRUE(run.StartWatch());
+    ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
     std::this_thread::sleep_for(kDownloadQuietTime);  // so that the unplug is read, not skipped
     ASSERT_EQ(run.Control({"unplug"}).status, 0);
     EXPECT_TRUE(
@@ -243,34 +150,34 @@ TEST_F(LinuxAgentTest, UnpluggingAndPluggingTellTheCompanionAndMoveTheTrayIcon) 
     EXPECT_TRUE(run.WaitForAgentLine("Tray icon shown: Norvane T47", 2)) << run.AgentLines();
     EXPECT_EQ(run.WatchLines().find("MSG_UI_DPI_CHANGED"), std::string::npos)
         << "the press while unplugged reached nobody";
-    EXPECT_EQ(run.Setting(u"Setting", u"Device"), 1);
+    EXPECT_EQ(DeviceFlag(run), 1);
 }
 
 TEST_F(LinuxAgentTest, ClosedByT47ctlOrASignalItTellsTheCompanionAndEndsWithZero) {
     const std::function<void(ProgramRun&)> closes[] = {
         [](ProgramRun& r) { EXPECT_EQ(r.Control({"stop"}).status, 0); },
-        [](ProgramRun& r) { r.agent->Interrupt(); },
-        [](ProgramRun& r) { r.agent->Terminate(); },
+        [](ProgramRun& r) { r.Agent().Interrupt(); },
+        [](ProgramRun& r) { r.Agent().Terminate(); },
     };
     for (std::size_t i = 0; i < std::size(closes); ++i) {
         SCOPED_TRACE("way " + std::to_string(i));
-        ProgramRun r;
-        r.StartWatch();
-        r.StartAgent();
+        ProgramRun r(kPrograms);
+        ASSERT_TRUE(r.StartWatch());
+        ASSERT_TRUE(r.StartAgent()) << r.AgentLines();
         closes[i](r);
-        EXPECT_EQ(r.agent->WaitForExit(kPatience), 0);
+        EXPECT_EQ(r.Agent().WaitForExit(kPatience), 0);
         EXPECT_TRUE(r.WaitForWatchLine("WM_COMMAND wParam=0xFFFFFFFF (the agent closes) lParam=0"))
             << r.WatchLines();
         const Outcome after = r.Control({"press-dpi"});
         EXPECT_EQ(after.status, 1);
         EXPECT_TRUE(after.errors.starts_with("t47ctl: no agent runs")) << after.errors;
-        r.watch->Interrupt();
-        EXPECT_EQ(r.watch->WaitForExit(kPatience), 0);
+        r.Watch().Interrupt();
+        EXPECT_EQ(r.Watch().WaitForExit(kPatience), 0);
     }
 }
 
 TEST_F(LinuxAgentTest, ASecondAgentEndsAtOnceAndTheFirstGoesOn) {
-    run.StartAgent();
+    ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
     const Outcome second = run.Run(T47AGENT_PATH, {"--simulated-mouse"});
     EXPECT_EQ(second.status, 0);
     EXPECT_NE(second.errors.find("t47agent: an agent already runs for this user; this one ends"),
@@ -322,16 +229,16 @@ TEST_F(LinuxAgentTest, CommandLinesAndCommandsWithoutAnAgent) {
          {"watch", "apply", "command", "stop", "press-dpi", "unplug", "plug"}) {
         EXPECT_NE(usage.find(std::string("\n  ") + command + ' '), std::string::npos) << command;
     }
-    EXPECT_FALSE(fs::exists(run.folder / "config")) << "nothing was started";
+    EXPECT_FALSE(fs::exists(run.Folder() / "config")) << "nothing was started";
 
     // An agent without the simulated mouse (none is attached): the mouse commands say so.
-    run.StartAgent({});
+    ASSERT_TRUE(run.StartAgent({})) << run.AgentLines();
     EXPECT_TRUE(run.AgentLines().starts_with("t47agent: no Norvane T47 is attached: waiting"));
     const Outcome press = run.Control({"press-dpi"});
     EXPECT_EQ(press.status, 1);
     EXPECT_TRUE(press.errors.starts_with("t47ctl: the agent runs without the simulated mouse"))
         << press.errors;
-    EXPECT_EQ(run.Setting(u"Setting", u"Device"), 0);
+    EXPECT_EQ(DeviceFlag(run), 0);
 }
 
 }  // namespace
