@@ -2,6 +2,7 @@
 // hands them to the agent and runs its message loop until the agent window is closed; with
 // --simulated-mouse and no mouse attached, its HID bus holds the simulated mouse instead.
 
+#include <atomic>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -35,9 +36,30 @@ int RunAgent(const AgentOptions& options) {
     const MouseChoice choice = ChooseMouse(attached, options.simulatedMouse);
     Say(services.debug, MouseChoiceLine(choice, attached));
     std::optional<SimulatedMouseBus> simulated;
+    std::optional<SimulatedMouseWindow> control;
+    bool controlCreated = false;
     if (choice == MouseChoice::kSimulated) {
         simulated.emplace(services.clock, services.messages, services.debug);
+        // Before the agent window, so that t47ctl finds the mouse as soon as the agent runs:
+        // what it posts during the start-up waits for the message loop.
+        control.emplace(simulated->Mouse(), services.debug);
+        controlCreated = control->Create(services.windows);
     }
+
+    // Ctrl-C, SIGTERM from systemd: the agent window closes as kWmClose would close it, also
+    // when the signal comes during the start-up, before the window is known here.
+    std::atomic<WindowHandle> agentWindow{kNoWindow};
+    std::atomic<bool> stopAsked{false};
+    const auto closeAgentWindow = [&services, &agentWindow] {
+        const WindowHandle window = agentWindow.load();
+        if (window != kNoWindow) {
+            services.messages.Post(window, kWmClose, 0, 0);
+        }
+    };
+    const StopSignals stopSignals([&stopAsked, &closeAgentWindow] {
+        stopAsked = true;
+        closeAgentWindow();
+    });
 
     CHidApp app({services.files, simulated ? *simulated : services.hid, services.clock,
                  services.debug, services.messages, services.windows, services.shell,
@@ -55,20 +77,15 @@ int RunAgent(const AgentOptions& options) {
         return 1;
     }
 
-    std::optional<SimulatedMouseWindow> control;
-    if (simulated) {
-        control.emplace(simulated->Mouse(), services.debug);
-        if (!control->Create(services.windows)) {
-            Say(services.debug,
-                "t47agent: the simulated mouse's window cannot be created: "
-                "t47ctl cannot reach the mouse");
-        }
+    if (simulated && !controlCreated) {
+        Say(services.debug,
+            "t47agent: the simulated mouse's window cannot be created: t47ctl cannot reach it");
     }
-    // Ctrl-C, SIGTERM from systemd: the agent window closes as kWmClose would close it.
-    const WindowHandle agentWindow = app.MainWindow();
-    const StopSignals stopSignals(
-        [&services, agentWindow] { services.messages.Post(agentWindow, kWmClose, 0, 0); });
-    return app.ExitInstance(services.windows.RunMessageLoop(agentWindow));
+    agentWindow = app.MainWindow();
+    if (stopAsked) {
+        closeAgentWindow();  // asked during the start-up (at worst twice: the second is lost)
+    }
+    return app.ExitInstance(services.windows.RunMessageLoop(app.MainWindow()));
 }
 
 }  // namespace

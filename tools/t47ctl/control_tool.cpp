@@ -47,11 +47,12 @@ int Watch(std::ostream& out, std::ostream& err, const ControlToolSystem& system)
         return Fail(err, "cannot hold the window " + Quoted(kCompanionWindowTitle) +
                              ": another program holds it, or the runtime folder is not usable");
     }
-    err << "t47ctl: holding the window " << Quoted(kCompanionWindowTitle)
-        << "; the agent's messages follow, one a line (Ctrl-C ends)" << std::endl;
     if (system.onWatching) {
         system.onWatching(window);
     }
+    // Said once an interruption can end the watch gently.
+    err << "t47ctl: holding the window " << Quoted(kCompanionWindowTitle)
+        << "; the agent's messages follow, one a line (Ctrl-C ends)" << std::endl;
     system.windows.RunMessageLoop(window);
     return 0;
 }
