@@ -84,6 +84,11 @@ std::int32_t HidDeviceLink::OpenDevice(std::int32_t featureReportLength) {
             bus.Close(handle);
         }
     }
+    if (inputHandle.load() != kInvalidHidHandle) {
+        // Taking the mutex orders this after a waiting listener's look at the handle.
+        { const std::lock_guard lock(inputHandleMutex); }
+        inputHandleOpened.notify_all();
+    }
     return found;
 }
 

@@ -15,8 +15,10 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <stop_token>
 #include <thread>
@@ -36,6 +38,8 @@ inline constexpr std::int32_t kMouseProductId = 0x1101;
 // handle.
 inline constexpr std::int32_t kStartUpFeatureLength = 100;
 
+// The listener's pause after each read. With no input handle it waits for one instead of
+// pausing over and over: an agent without its mouse must cost next to nothing.
 inline constexpr std::uint32_t kListenerPauseMs = 10;
 
 class HidDeviceLink {
@@ -81,6 +85,8 @@ class HidDeviceLink {
 
   private:
     void ListenerThread(std::stop_token stop);
+    // Returns once an input handle is there or a stop is requested.
+    void WaitForInputHandle(std::stop_token stop);
     bool IsMouse(const HidAttributes& attributes) const;
     // Closes the handle unless it is invalid or still holds the other role.
     void CloseUnlessHeld(HidHandle handle);
@@ -99,6 +105,9 @@ class HidDeviceLink {
     std::int32_t altVendorId = 0x0603;
     HidHandle featureHandle = kInvalidHidHandle;
 
+    // Wakes a listener that waits for an input handle when OpenDevice stores one.
+    std::mutex inputHandleMutex;
+    std::condition_variable_any inputHandleOpened;
     std::jthread listener;
 };
 

@@ -25,17 +25,26 @@ void HidDeviceLink::ListenerThread(std::stop_token stop) {
         // One value per cycle: the window thread may close and replace it at any time, which
         // ends this read with no report.
         const HidHandle handle = inputHandle.load();
-        if (handle != kInvalidHidHandle) {
-            const std::size_t count =
-                bus.ReadInputReport(handle, std::span(*inputBuffer).first(length), stop);
-            if (count > 0 && !stop.stop_requested()) {
-                std::array<std::uint8_t, kInputBufferSize> report{};
-                std::copy_n(inputBuffer->begin(), length, report.begin());
-                OnInputReport(report, inputReportLength);
-            }
+        if (handle == kInvalidHidHandle) {
+            WaitForInputHandle(stop);
+            continue;
+        }
+        const std::size_t count =
+            bus.ReadInputReport(handle, std::span(*inputBuffer).first(length), stop);
+        if (count > 0 && !stop.stop_requested()) {
+            std::array<std::uint8_t, kInputBufferSize> report{};
+            std::copy_n(inputBuffer->begin(), length, report.begin());
+            OnInputReport(report, inputReportLength);
         }
         clock.Sleep(kListenerPauseMs);
     }
+}
+
+void HidDeviceLink::WaitForInputHandle(std::stop_token stop) {
+    // Rather than a pause every 10 ms for as long as the mouse is away, which keeps waking the
+    // processor: the next OpenDevice that finds the input interface wakes this wait.
+    std::unique_lock lock(inputHandleMutex);
+    inputHandleOpened.wait(lock, stop, [this] { return inputHandle.load() != kInvalidHidHandle; });
 }
 
 void HidDeviceLink::OnInputReport(std::span<const std::uint8_t> report, std::int32_t length) {

@@ -131,10 +131,21 @@ TEST(InputReportListener, StartsWithoutAMouseAndHearsOneThatArrivesLater) {
     // One arrival notice per interface reaches the registered window.
     const auto notices = world.windows.WaitForReceived(world.agent, 4, kPatience);
     EXPECT_EQ(notices, std::vector<PostedMessage>(4, {kWmDeviceChange, 0x8000, 0}));
+    EXPECT_EQ(world.clock.OtherThreadSleepCount(), 0u)
+        << "without an input handle the listener waits for one, without pausing again and again";
 
     world.link->OpenDevice(40);
     mouse.PressDpiButton();
     EXPECT_EQ(world.WaitForDpiNotices(1), std::vector<PostedMessage>{DpiNotice(4)});
+}
+
+TEST(InputReportListener, StopsWhileWaitingForAnInputHandle) {
+    ListeningWorld world;
+    world.StartListening();
+    ASSERT_TRUE(world.link->IsListening());
+    world.link.reset();  // returns only once the thread has ended
+    EXPECT_EQ(world.clock.OtherThreadSleepCount(), 0u);
+    EXPECT_TRUE(world.bus.Misuses().empty());
 }
 
 TEST(InputReportListener, StopsUnderAPendingReadBeforeTheHandlesClose) {

@@ -12,7 +12,10 @@ namespace t47 {
 LinuxDebugOutput::LinuxDebugOutput(int fd) : descriptor(fd) {}
 
 void LinuxDebugOutput::Write(std::u16string_view text) {
-    const std::string bytes = Utf8FromUtf16(text);
+    std::string bytes = Utf8FromUtf16(text);
+    if (bytes.empty() || bytes.back() != '\n') {
+        bytes += '\n';
+    }
     std::lock_guard lock(mutex);
     std::size_t done = 0;
     while (done < bytes.size()) {

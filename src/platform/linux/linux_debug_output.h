@@ -13,7 +13,8 @@ class LinuxDebugOutput final : public DebugOutput {
     // Writes to that descriptor; standard error but for tests.
     explicit LinuxDebugOutput(int descriptor = 2);
 
-    // As UTF-8, in one piece even when several threads write at once.
+    // As UTF-8, in one piece even when several threads write at once. Each call is one line,
+    // as a debugger shows each message apart: one that does not end its line gets a line feed.
     void Write(std::u16string_view text) override;
 
   private:

@@ -7,7 +7,9 @@
 #include <condition_variable>
 #include <future>
 #include <thread>
+#include <tuple>
 
+#include "platform/linux/attached_hid_nodes.h"
 #include "platform/linux/hid_test_descriptors.h"
 #include "platform/linux/hidraw_nodes.h"
 #include "platform/linux/hidraw_test_tree.h"
@@ -172,6 +174,19 @@ TEST_F(LinuxHidBusTest, OnlyPathsOfListedInterfacesOpen) {
         bus.Close(handle);  // nothing to close
     }
     EXPECT_TRUE(nodes.Transfers().empty());
+}
+
+TEST_F(LinuxHidBusTest, AttachedNodesComeWithTheirIdsAndWhetherTheyOpen) {
+    nodes.refuseOpens = 1;  // the first one lacks the udev rule, say
+    const std::vector<AttachedHidNode> attached =
+        ListAttachedHidNodes(tree.Sysfs(), tree.Dev(), nodes);
+    ASSERT_EQ(attached.size(), 3u) << "only nodes whose descriptor and ids can be read";
+    const std::tuple<std::string, std::uint16_t, bool> expected[] = {
+        {"hidraw2", 0x1B80, false}, {"hidraw7", 0x3938, true}, {"hidraw10", 0x845E, true}};
+    for (std::size_t i = 0; i < attached.size(); ++i) {
+        EXPECT_EQ(std::tie(attached[i].name, attached[i].attributes.vendorId, attached[i].opens),
+                  expected[i]);
+    }
 }
 
 TEST_F(LinuxHidBusTest, FeatureReportsMoveOnlyTheirCollectionsIdsWithTheirOwnLength) {

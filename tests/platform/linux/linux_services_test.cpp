@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <future>
 #include <map>
+#include <thread>
 
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/runtime_folder.h"
+#include "platform/linux/stop_signals.h"
 #include "platform/linux/testing/test_channels.h"
 #include "platform/linux/testing/test_processes.h"
 #include "platform/profile/profile_engine.h"
@@ -223,12 +227,42 @@ TEST(LinuxShell, TrayAndMenuAreDebugLinesAndProgramsStart) {
     EXPECT_EQ(pipe.ReadWithin(std::chrono::minutes(1)), "started\n");
 }
 
-TEST(LinuxDebugOutput, WritesUtf8ToItsDescriptor) {
+TEST(LinuxDebugOutput, WritesUtf8ToItsDescriptorOneLineACall) {
     test::Pipe pipe;
     LinuxDebugOutput output(pipe.WriteEnd());
-    output.Write(u"OnCreate over\n");
+    output.Write(u"OnCreate over");  // the agent's own line has no line feed, as on Windows
     output.Write(u"4: 02 00 03 00 \u00E9\n");
-    EXPECT_EQ(pipe.CloseAndRead(), "OnCreate over\n4: 02 00 03 00 \xC3\xA9\n");
+    output.Write(u"two\nlines\n");
+    output.Write(u"");
+    EXPECT_EQ(pipe.CloseAndRead(), "OnCreate over\n4: 02 00 03 00 \xC3\xA9\ntwo\nlines\n\n");
+}
+
+TEST(StopSignals, TheFirstRunsTheHandlerALaterOneEndsTheProcess) {
+    const auto handled = [](std::promise<void>& stopped) {
+        return stopped.get_future().wait_for(std::chrono::minutes(1)) == std::future_status::ready;
+    };
+    // In a child, which the last signal ends.
+    const int status = test::RunInChildProcess([&handled] {
+        std::promise<void> first;
+        {
+            const StopSignals signals([&first] { first.set_value(); });
+            std::raise(SIGHUP);
+            if (!handled(first)) {
+                return false;
+            }
+        }
+        // A later object does as the first did.
+        std::promise<void> second;
+        const StopSignals signals([&second] { second.set_value(); });
+        std::raise(SIGTERM);
+        if (!handled(second)) {
+            return false;
+        }
+        std::raise(SIGINT);  // asked again: the default ends the process
+        std::this_thread::sleep_for(std::chrono::minutes(1));
+        return true;
+    });
+    EXPECT_EQ(status, -1) << "0: the second signal did not end the process; 1: no handler ran";
 }
 
 TEST(LinuxClock, SleepsAtLeastAsLongAsAsked) {
