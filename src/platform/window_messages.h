@@ -24,6 +24,15 @@ inline constexpr MessageId kWmCommand = 0x0111;
 inline constexpr MessageId kWmDeviceChange = 0x0219;
 inline constexpr MessageId kWmWtsSessionChange = 0x02B1;
 
+// One message as it was posted.
+struct PostedMessage {
+    MessageId id = 0;
+    WParam wParam = 0;
+    LParam lParam = 0;
+
+    friend bool operator==(const PostedMessage&, const PostedMessage&) = default;
+};
+
 class WindowMessages {
   public:
     virtual ~WindowMessages() = default;

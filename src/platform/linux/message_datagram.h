@@ -12,14 +12,6 @@
 
 namespace t47 {
 
-struct PostedMessage {
-    MessageId id = 0;
-    WParam wParam = 0;
-    LParam lParam = 0;
-
-    friend bool operator==(const PostedMessage&, const PostedMessage&) = default;
-};
-
 inline constexpr std::size_t kMessageDatagramSize = 20;
 
 std::array<std::uint8_t, kMessageDatagramSize> EncodeMessageDatagram(const PostedMessage& message);

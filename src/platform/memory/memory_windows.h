@@ -22,14 +22,6 @@
 
 namespace t47 {
 
-struct PostedMessage {
-    MessageId id = 0;
-    WParam wParam = 0;
-    LParam lParam = 0;
-
-    friend bool operator==(const PostedMessage&, const PostedMessage&) = default;
-};
-
 class MemoryWindows final : public WindowMessages, public WindowHost {
   public:
     MemoryWindows();
