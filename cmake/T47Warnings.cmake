@@ -1,4 +1,6 @@
-# Warnings are errors on both compilers, for our own targets only (never for GoogleTest).
+# Warnings are errors on both compilers, for our own targets only (never for GoogleTest), and
+# for their C and C++ sources only (not for resource scripts).
 function(t47_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Werror)
+    set(flags -Wall -Wextra -Wpedantic -Wshadow -Werror)
+    target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:${flags}>")
 endfunction()
