@@ -71,6 +71,9 @@ std::u16string Win32Shell::ExecutableFolder() {
         }
         path.resize(path.size() * 2);
     }
+    // The system keeps the path as the program was started with it, forward slashes included
+    // (Wine does, for "Z:/folder/t47agent.exe"); the agent joins paths with backslashes.
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     const std::size_t separator = path.rfind(L'\\');
     return Utf16FromWide(separator == std::wstring::npos ? std::wstring()
                                                          : path.substr(0, separator));

@@ -18,7 +18,8 @@ inline constexpr std::uint32_t kTrayIconRecordSize = 952;
 class Win32Shell final : public Shell {
   public:
     std::optional<std::u16string> ApplicationDataFolder() override;
-    // Whatever the path's length: a path cut at 260 characters would name another folder.
+    // Whatever the path's length (a path cut at 260 characters would name another folder), and
+    // with backslashes however the program was started.
     std::u16string ExecutableFolder() override;
     bool CreateFolder(std::u16string_view path) override;
     bool AddTrayIcon(const TrayIcon& icon) override;

@@ -4,11 +4,15 @@
 //                                   it is closed; status 0
 //   win32_service_probe mutex NAME  status 1 when another holder of the mutex NAME exists,
 //                                   else 0
+//   win32_service_probe folder FILE writes its executable's folder into FILE, in UTF-8
 
+#include <fstream>
 #include <optional>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "platform/win32/win32_process.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -31,6 +35,11 @@ int main(int argc, char** argv) {
             process.CreateNamedMutex(std::u16string(name.begin(), name.end()));
         process.CloseMutex(mutex.handle);
         return mutex.alreadyExisted ? 1 : 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "folder") {
+        t47::Win32Shell shell;
+        std::ofstream(argv[2]) << t47::Utf8FromUtf16(shell.ExecutableFolder());
+        return 0;
     }
     t47::Win32Windows windows;
     NoHandling procedure;

@@ -193,10 +193,17 @@ TEST_F(Win32ServicesTest, FoldersAndProgramsOfTheShell) {
     EXPECT_TRUE(applicationData->ends_with(u"\\AppData\\Roaming"))
         << Utf8FromUtf16(*applicationData);
     EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf16(*applicationData)));
-    EXPECT_TRUE(std::filesystem::equivalent(PathFromUtf16(shell.ExecutableFolder()),
-                                            std::filesystem::path(T47_TEST_PROGRAM_DIR)));
-
+    // With backslashes, however the program was started.
     const test::TempFolder folder;
+    const std::string testFolder =
+        std::filesystem::path(T47_TEST_PROGRAM_DIR).make_preferred().string();
+    EXPECT_EQ(Utf8FromUtf16(shell.ExecutableFolder()), testFolder);
+    for (std::filesystem::path probe : {kProbe, std::filesystem::path(kProbe).make_preferred()}) {
+        testing::ChildProcess(probe, {u"folder", Utf16FromPath(folder / "folder")})
+            .WaitForExit(kLimit);
+        EXPECT_EQ(test::ReadFileBytes(folder / "folder"), testFolder) << probe.string();
+    }
+
     const std::u16string nested = folder.File(u"a\\b\\c");
     EXPECT_TRUE(shell.CreateFolder(nested));
     EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf16(nested)));
