@@ -21,7 +21,6 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
     }
     CloseHandle(started.hThread);
     process = reinterpret_cast<std::uintptr_t>(started.hProcess);
-    id = started.dwProcessId;
 }
 
 ChildProcess::~ChildProcess() {

@@ -26,11 +26,8 @@ class ChildProcess {
     // The exit code once the process ended, waiting at most `limit`; none while it runs.
     std::optional<std::uint32_t> WaitForExit(std::chrono::milliseconds limit);
 
-    std::uint32_t Id() const { return id; }
-
   private:
     std::uintptr_t process = 0;
-    std::uint32_t id = 0;
 };
 
 // Sets a variable of this process's environment, which processes it starts inherit (and those

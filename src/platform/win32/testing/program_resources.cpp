@@ -76,58 +76,18 @@ std::vector<IconImageFacts> IconGroup(const std::filesystem::path& program, std:
     return images;
 }
 
-std::optional<std::pair<int, int>> LoadedIconSize(const std::filesystem::path& program,
-                                                  std::uint32_t id, int size) {
-    const ResourceModule file(program);
-    const auto icon =
-        static_cast<HICON>(file.module != nullptr ? LoadImageW(file.module, MAKEINTRESOURCEW(id),
-                                                               IMAGE_ICON, size, size, 0)
-                                                  : nullptr);
-    if (icon == nullptr) {
-        return std::nullopt;
-    }
-    ICONINFO info{};
-    BITMAP bitmap{};
-    GetIconInfo(icon, &info);
-    GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(icon);
-    return std::pair{static_cast<int>(bitmap.bmWidth), static_cast<int>(bitmap.bmHeight)};
-}
-
-std::map<std::u16string, std::u16string> VersionStrings(const std::filesystem::path& program) {
-    std::map<std::u16string, std::u16string> strings;
-    const std::wstring name = program.wstring();
-    const DWORD size = GetFileVersionInfoSizeW(name.c_str(), nullptr);
-    std::vector<std::uint8_t> block(size);
-    if (size == 0 || !GetFileVersionInfoW(name.c_str(), 0, size, block.data())) {
-        return strings;
-    }
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    };
-    Translation* translation = nullptr;
+std::u16string VersionText(const std::filesystem::path& program, std::u16string_view name) {
+    const std::wstring file = program.wstring();
+    std::vector<std::uint8_t> block(GetFileVersionInfoSizeW(file.c_str(), nullptr));
+    wchar_t* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
-        length < sizeof(Translation)) {
-        return strings;
+    if (block.empty() ||
+        !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+        !VerQueryValueW(block.data(), (L"\\StringFileInfo\\040904B0\\" + WideCString(name)).c_str(),
+                        reinterpret_cast<void**>(&value), &length)) {
+        return {};
     }
-    wchar_t table[32];
-    swprintf(table, 32, L"\\StringFileInfo\\%04x%04x\\", translation->language,
-             translation->codePage);
-    for (const wchar_t* key : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
-                               L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
-        wchar_t* value = nullptr;
-        if (VerQueryValueW(block.data(), (std::wstring(table) + key).c_str(),
-                           reinterpret_cast<void**>(&value), &length) &&
-            length > 0) {
-            strings[Utf16FromWide(key)] = Utf16FromWide(value);
-        }
-    }
-    return strings;
+    return Utf16FromWide(value);
 }
 
 }  // namespace t47::testing

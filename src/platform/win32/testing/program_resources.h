@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace t47::testing {
@@ -27,12 +27,7 @@ struct IconImageFacts {
 // The images that the icon group resource `id` lists, in its order; empty when it has none.
 std::vector<IconImageFacts> IconGroup(const std::filesystem::path& program, std::uint32_t id);
 
-// The width and height of the icon the system loads from the group for that size; none when it
-// loads none.
-std::optional<std::pair<int, int>> LoadedIconSize(const std::filesystem::path& program,
-                                                  std::uint32_t id, int size);
-
-// The values of the version information's first string table, by name.
-std::map<std::u16string, std::u16string> VersionStrings(const std::filesystem::path& program);
+// A value of the version information's US English table; empty when there is none.
+std::u16string VersionText(const std::filesystem::path& program, std::u16string_view name);
 
 }  // namespace t47::testing

@@ -31,16 +31,6 @@ std::optional<RegistryValue> ReadRegistryValue(RegistryRoot root, std::u16string
     return read;
 }
 
-bool RegistryKeyExists(RegistryRoot root, std::u16string_view subKey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(SystemRoot(root), WideCString(subKey).c_str(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 void DeleteRegistryTree(RegistryRoot root, std::u16string_view subKey) {
     RegDeleteTreeW(SystemRoot(root), WideCString(subKey).c_str());
     RegDeleteKeyW(SystemRoot(root), WideCString(subKey).c_str());

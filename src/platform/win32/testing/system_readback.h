@@ -23,7 +23,6 @@ struct RegistryValue {
 // None when the key or the value is missing.
 std::optional<RegistryValue> ReadRegistryValue(RegistryRoot root, std::u16string_view subKey,
                                                std::u16string_view name);
-bool RegistryKeyExists(RegistryRoot root, std::u16string_view subKey);
 // The key with everything below it.
 void DeleteRegistryTree(RegistryRoot root, std::u16string_view subKey);
 

@@ -33,24 +33,12 @@ std::optional<WindowFacts> FactsOf(WindowHandle window) {
     if (handle == nullptr || !IsWindow(handle)) {
         return std::nullopt;
     }
-    WindowFacts facts;
-    wchar_t title[256] = {};
-    GetWindowTextW(handle, title, 256);
-    facts.title = Utf16FromWide(title);
-    facts.style = static_cast<std::uint32_t>(GetWindowLongW(handle, GWL_STYLE));
-    facts.extendedStyle = static_cast<std::uint32_t>(GetWindowLongW(handle, GWL_EXSTYLE));
-    facts.visible = IsWindowVisible(handle) != FALSE;
-    facts.topLevel = GetParent(handle) == nullptr && GetWindow(handle, GW_OWNER) == nullptr;
     RECT rect{};
     GetWindowRect(handle, &rect);
-    facts.x = rect.left;
-    facts.y = rect.top;
-    facts.width = rect.right - rect.left;
-    facts.height = rect.bottom - rect.top;
-    DWORD process = 0;
-    GetWindowThreadProcessId(handle, &process);
-    facts.processId = process;
-    return facts;
+    return WindowFacts{static_cast<std::uint32_t>(GetWindowLongW(handle, GWL_STYLE)),
+                       static_cast<std::uint32_t>(GetWindowLongW(handle, GWL_EXSTYLE)),
+                       IsWindowVisible(handle) != FALSE,
+                       {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}};
 }
 
 bool WaitForWindow(std::u16string_view title, bool present, std::chrono::milliseconds limit) {

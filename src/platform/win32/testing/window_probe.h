@@ -16,13 +16,10 @@
 namespace t47::testing {
 
 struct WindowFacts {
-    std::u16string title;
     std::uint32_t style = 0;
     std::uint32_t extendedStyle = 0;
     bool visible = false;
-    bool topLevel = false;  // no parent and no owner
-    int x = 0, y = 0, width = 0, height = 0;
-    std::uint32_t processId = 0;
+    std::vector<int> placement;  // x, y, width, height
 };
 
 // None when it is no window (any more).
