@@ -84,6 +84,7 @@ class WindowsAgentTest : public ::testing::Test {
     void TearDown() override {
         CloseWindowOf(kAgentWindowTitle);
         CloseWindowOf(kCompanionWindowTitle);
+        mouse.Plug();  // for the test programs after this one
     }
 
     // A window left by a broken earlier run, or the stand-in at the end of a test, closed as
