@@ -27,6 +27,28 @@ UINT ShellRestartNotice() {
 
 LRESULT CALLBACK HiddenWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A function of user32 that this system may lack, found at run time so that the program still
+// starts without it.
+template <typename Function>
+Function* User32Function(const char* name) {
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
+}
+
+// Windows 7 and later filter messages from lower privilege levels per window, Vista only per
+// process; earlier systems have no such levels.
+void AcceptFromLowerLevels(HWND window, UINT message) {
+    static const auto perWindow =
+        User32Function<decltype(ChangeWindowMessageFilterEx)>("ChangeWindowMessageFilterEx");
+    static const auto perProcess =
+        User32Function<decltype(ChangeWindowMessageFilter)>("ChangeWindowMessageFilter");
+    if (perWindow != nullptr) {
+        perWindow(window, message, MSGFLT_ALLOW, nullptr);
+    } else if (perProcess != nullptr) {
+        perProcess(message, MSGFLT_ADD);
+    }
+}
+
 bool RegisterWindowClass() {
     static const bool registered = [] {
         WNDCLASSEXW windowClass{};
@@ -117,7 +139,7 @@ WindowHandle Win32Windows::CreateHiddenWindow(std::u16string_view title,
         return kNoWindow;
     }
     if (ShellRestartNotice() != 0) {
-        ChangeWindowMessageFilterEx(window, ShellRestartNotice(), MSGFLT_ALLOW, nullptr);
+        AcceptFromLowerLevels(window, ShellRestartNotice());
     }
     return WindowHandleOf(window);
 }
@@ -133,7 +155,7 @@ void Win32Windows::SetToolWindowStyle(WindowHandle window) {
 void Win32Windows::AcceptFromLowerPrivilege(WindowHandle window,
                                             std::span<const MessageId> messages) {
     for (const MessageId message : messages) {
-        ChangeWindowMessageFilterEx(SystemWindow(window), message, MSGFLT_ALLOW, nullptr);
+        AcceptFromLowerLevels(SystemWindow(window), message);
     }
 }
 

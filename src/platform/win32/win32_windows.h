@@ -24,7 +24,8 @@ class Win32Windows final : public WindowMessages, public WindowHost {
     void SetTitle(WindowHandle window, std::u16string_view title) override;
     // GWL_EXSTYLE becomes WS_EX_TOOLWINDOW.
     void SetToolWindowStyle(WindowHandle window) override;
-    // ChangeWindowMessageFilterEx with MSGFLT_ALLOW.
+    // ChangeWindowMessageFilterEx with MSGFLT_ALLOW (on Vista, which lacks it, the filter of
+    // the whole process).
     void AcceptFromLowerPrivilege(WindowHandle window,
                                   std::span<const MessageId> messages) override;
     // GetMessageW and DispatchMessageW on the calling thread, which made the window, until the
