@@ -7,21 +7,6 @@
 namespace t47 {
 namespace {
 
-// The system's predefined keys are sign-extended on 64 bits: taken from its own names.
-HKEY SystemRoot(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::kClassesRoot:
-            return HKEY_CLASSES_ROOT;
-        case RegistryRoot::kCurrentUser:
-            return HKEY_CURRENT_USER;
-        case RegistryRoot::kLocalMachine:
-            return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::kCurrentConfig:
-            return HKEY_CURRENT_CONFIG;
-    }
-    return nullptr;
-}
-
 HKEY SystemKey(RegistryKey key) {
     return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
 }
@@ -34,7 +19,7 @@ RegistryKey KeyOf(HKEY key) {
 
 RegistryKey Win32Registry::OpenKey(RegistryRoot root, std::u16string_view subKey,
                                    std::uint32_t access) {
-    const HKEY rootKey = SystemRoot(root);
+    const HKEY rootKey = SystemRegistryRoot(root);
     HKEY key = nullptr;
     if (rootKey == nullptr ||
         RegOpenKeyExW(rootKey, WideCString(subKey).c_str(), 0, access, &key) != ERROR_SUCCESS) {
@@ -44,7 +29,7 @@ RegistryKey Win32Registry::OpenKey(RegistryRoot root, std::u16string_view subKey
 }
 
 RegistryKey Win32Registry::CreateKey(RegistryRoot root, std::u16string_view subKey) {
-    const HKEY rootKey = SystemRoot(root);
+    const HKEY rootKey = SystemRegistryRoot(root);
     HKEY key = nullptr;
     if (rootKey == nullptr ||
         RegCreateKeyW(rootKey, WideCString(subKey).c_str(), &key) != ERROR_SUCCESS) {

@@ -3,14 +3,6 @@
 #include "platform/win32/win32_handles.h"
 
 namespace t47::testing {
-namespace {
-
-HKEY SystemRoot(RegistryRoot root) {
-    return reinterpret_cast<HKEY>(
-        static_cast<ULONG_PTR>(static_cast<LONG>(static_cast<std::uint32_t>(root))));
-}
-
-}  // namespace
 
 std::optional<RegistryValue> ReadRegistryValue(RegistryRoot root, std::u16string_view subKey,
                                                std::u16string_view name) {
@@ -18,13 +10,13 @@ std::optional<RegistryValue> ReadRegistryValue(RegistryRoot root, std::u16string
     const std::wstring value = WideCString(name);
     DWORD type = 0;
     DWORD size = 0;
-    if (RegGetValueW(SystemRoot(root), key.c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
-                     nullptr, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(SystemRegistryRoot(root), key.c_str(), value.c_str(),
+                     RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     RegistryValue read{type, std::vector<std::uint8_t>(size)};
-    if (RegGetValueW(SystemRoot(root), key.c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
-                     read.bytes.data(), &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(SystemRegistryRoot(root), key.c_str(), value.c_str(),
+                     RRF_RT_ANY | RRF_NOEXPAND, &type, read.bytes.data(), &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     read.bytes.resize(size);
@@ -32,8 +24,8 @@ std::optional<RegistryValue> ReadRegistryValue(RegistryRoot root, std::u16string
 }
 
 void DeleteRegistryTree(RegistryRoot root, std::u16string_view subKey) {
-    RegDeleteTreeW(SystemRoot(root), WideCString(subKey).c_str());
-    RegDeleteKeyW(SystemRoot(root), WideCString(subKey).c_str());
+    RegDeleteTreeW(SystemRegistryRoot(root), WideCString(subKey).c_str());
+    RegDeleteKeyW(SystemRegistryRoot(root), WideCString(subKey).c_str());
 }
 
 PointerSettings ReadPointerSettings() {
