@@ -50,3 +50,11 @@ function(t47_uses_wine_mouse name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;wine_mouse"
                          RESOURCE_LOCK wine_mouse)
 endfunction()
+
+# t47_reads_wine_debug_channel(<test program>)
+# The program reads back the debugger lines of the programs it runs (WineDebugChannel in
+# src/platform/win32/testing): Wine shows them on its seh channel, here in a file of its own.
+function(t47_reads_wine_debug_channel name)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT
+        "WINEDEBUG=-all,warn+seh;T47_WINE_DEBUG_LOG=${CMAKE_CURRENT_BINARY_DIR}/${name}.debug.log")
+endfunction()

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_hid_bus.h"
 
-#include <windows.h>
+#include "platform/win32/win32_handles.h"
 // After windows.h:
 #include <dbt.h>
 // hid.dll's header declares its functions without C linkage.
@@ -10,8 +10,6 @@ extern "C" {
 #include <setupapi.h>
 
 #include <limits>
-
-#include "platform/text_encoding.h"
 
 namespace t47 {
 namespace {
@@ -90,8 +88,7 @@ std::vector<std::u16string> Win32HidBus::ListInterfaces() {
 }
 
 HidHandle Win32HidBus::Open(std::u16string_view path) {
-    // The system takes a C string: the text up to its first zero unit.
-    const std::wstring name = WideFromUtf16(path.substr(0, path.find(u'\0')));
+    const std::wstring name = WideCString(path);
     if (name.empty()) {
         return kInvalidHidHandle;
     }
@@ -190,8 +187,7 @@ NoticeRegistration Win32HidBus::RegisterDeviceNotices(WindowHandle window) {
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;  // 5
     filter.dbcc_classguid = HidInterfaceClass();
     const HDEVNOTIFY registration =
-        RegisterDeviceNotificationW(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)),
-                                    &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        RegisterDeviceNotificationW(SystemWindow(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     return static_cast<NoticeRegistration>(reinterpret_cast<std::uintptr_t>(registration));
 }
 

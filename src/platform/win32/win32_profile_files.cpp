@@ -1,5 +1,7 @@
 #include "platform/win32/win32_profile_files.h"
 
+#include "platform/win32/win32_handles.h"
+
 #include <windows.h>
 
 // <windows.h> maps these names onto its win.ini functions; here they are our methods.
@@ -21,16 +23,11 @@
 namespace t47 {
 namespace {
 
-// The Windows functions take C strings: the text up to its first zero unit.
-std::wstring Wide(std::u16string_view text) {
-    return WideFromUtf16(text.substr(0, text.find(u'\0')));
-}
-
 // The file a path names, as a full path. The profile functions look for a bare file name in the
 // Windows folder, where every other call (and every other implementation) looks in the current
 // one: resolved first, all calls reach the same file.
 std::wstring FilePath(std::u16string_view path) {
-    const std::wstring given = Wide(path);
+    const std::wstring given = WideCString(path);
     if (given.empty()) {
         return given;
     }
@@ -79,7 +76,7 @@ std::int32_t Win32ProfileFiles::GetProfileInt(std::u16string_view section, std::
             return defaultValue;
         }
         return static_cast<std::int32_t>(GetPrivateProfileIntW(
-            Wide(section).c_str(), Wide(key).c_str(), defaultValue, file.c_str()));
+            WideCString(section).c_str(), WideCString(key).c_str(), defaultValue, file.c_str()));
     } catch (...) {
         return defaultValue;
     }
@@ -92,9 +89,9 @@ std::u16string Win32ProfileFiles::GetProfileString(std::u16string_view section,
                                                    std::u16string_view path) {
     try {
         const std::wstring file = FilePath(path);
-        const std::wstring sectionText = Wide(section);
-        const std::wstring keyText = Wide(key);
-        const std::wstring defaultWide = Wide(defaultText);
+        const std::wstring sectionText = WideCString(section);
+        const std::wstring keyText = WideCString(key);
+        const std::wstring defaultWide = WideCString(defaultText);
         if (bufferUnits == 0) {
             return {};
         }
@@ -131,7 +128,7 @@ bool Win32ProfileFiles::GetProfileStruct(std::u16string_view section, std::u16st
         }
         // Windows may fill part of the buffer before it fails; the caller's stays untouched.
         std::vector<std::uint8_t> read(bytes.size());
-        if (!GetPrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), read.data(),
+        if (!GetPrivateProfileStructW(WideCString(section).c_str(), WideCString(key).c_str(), read.data(),
                                       static_cast<UINT>(read.size()), file.c_str())) {
             return false;
         }
@@ -150,8 +147,8 @@ bool Win32ProfileFiles::WriteProfileString(std::u16string_view section, std::u16
             return false;
         }
         const bool created = !IsFile(file) && CreateUtf16File(file);
-        const bool written = WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
-                                                        Wide(value).c_str(), file.c_str());
+        const bool written = WritePrivateProfileStringW(WideCString(section).c_str(), WideCString(key).c_str(),
+                                                        WideCString(value).c_str(), file.c_str());
         if (!written && created) {
             DeleteFileW(file.c_str());
         }
@@ -173,7 +170,7 @@ bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16
         // The function takes the block through a non-const pointer but only reads it.
         std::vector<std::uint8_t> block(bytes.begin(), bytes.end());
         const bool written =
-            WritePrivateProfileStructW(Wide(section).c_str(), Wide(key).c_str(), block.data(),
+            WritePrivateProfileStructW(WideCString(section).c_str(), WideCString(key).c_str(), block.data(),
                                        static_cast<UINT>(block.size()), file.c_str());
         if (!written && created) {
             DeleteFileW(file.c_str());

@@ -1,0 +1,37 @@
+#pragma once
+
+// For tests: programs started as processes of their own, and the environment they inherit.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace t47::testing {
+
+class ChildProcess {
+  public:
+    // Starts the program with these arguments; throws std::runtime_error when it does not
+    // start.
+    explicit ChildProcess(const std::filesystem::path& program,
+                          const std::vector<std::u16string>& arguments = {});
+    // Ends the process if it still runs.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit code once the process ended, waiting at most `limit`; none while it runs.
+    std::optional<std::uint32_t> WaitForExit(std::chrono::milliseconds limit);
+
+  private:
+    std::uintptr_t process = 0;
+};
+
+// Sets a variable of this process's environment, which processes it starts inherit (and those
+// they start in turn); an empty value removes it.
+void SetInheritedEnvironment(std::u16string_view name, std::u16string_view value);
+
+}  // namespace t47::testing
