@@ -5,32 +5,10 @@
 
 #include "app/agent_window.h"
 #include "app/companion_contract.h"
+#include "app/message_names.h"
 
 namespace t47 {
 namespace {
-
-struct MessageName {
-    MessageId id;
-    std::string_view name;
-};
-
-// The companion UI's side of the contract, and the system messages a window may get.
-constexpr MessageName kMessageNames[] = {
-    {MSG_UI_SETTINGS_READ, "MSG_UI_SETTINGS_READ"},
-    {MSG_UI_DPI_CHANGED, "MSG_UI_DPI_CHANGED"},
-    {MSG_UI_DEVICE_STATE, "MSG_UI_DEVICE_STATE"},
-    {MSG_RELOAD_APPLY, "MSG_RELOAD_APPLY"},
-    {MSG_DEVICE_DPI, "MSG_DEVICE_DPI"},
-    {MSG_DEVICE_COMMAND, "MSG_DEVICE_COMMAND"},
-    {MSG_TRAY_CALLBACK, "MSG_TRAY_CALLBACK"},
-    {kWmNull, "WM_NULL"},
-    {kWmCreate, "WM_CREATE"},
-    {kWmDestroy, "WM_DESTROY"},
-    {kWmClose, "WM_CLOSE"},
-    {kWmCommand, "WM_COMMAND"},
-    {kWmDeviceChange, "WM_DEVICECHANGE"},
-    {kWmWtsSessionChange, "WM_WTSSESSION_CHANGE"},
-};
 
 std::string Number(std::uintmax_t value) {
     char text[24];
@@ -63,15 +41,11 @@ std::string_view WParamName(MessageId id, WParam wParam) {
 std::string DescribeMessage(MessageId id, WParam wParam, LParam lParam) {
     char unknown[24];
     std::snprintf(unknown, sizeof unknown, "message 0x%04X", static_cast<unsigned>(id));
-    std::string line = unknown;
-    for (const MessageName& known : kMessageNames) {
-        if (known.id == id) {
-            line = known.name;
-        }
-    }
+    const std::optional<std::string_view> name = KnownMessageName(id);
+    std::string line = name ? std::string(*name) : std::string(unknown);
     line += " wParam=" + Number(wParam);
-    if (const std::string_view name = WParamName(id, wParam); !name.empty()) {
-        line += " (" + std::string(name) + ")";
+    if (const std::string_view meaning = WParamName(id, wParam); !meaning.empty()) {
+        line += " (" + std::string(meaning) + ")";
     }
     return line + " lParam=" + Signed(lParam);
 }
