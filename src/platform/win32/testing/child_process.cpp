@@ -6,17 +6,49 @@
 
 namespace t47::testing {
 
+namespace {
+
+// A file that a started program inherits as its standard output; none when none is named.
+HANDLE InheritableOutput(const std::filesystem::path& output) {
+    if (output.empty()) {
+        return nullptr;
+    }
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE file =
+        CreateFileW(output.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot create " + output.string());
+    }
+    return file;
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::filesystem::path& program,
-                           const std::vector<std::u16string>& arguments) {
+                           const std::vector<std::u16string>& arguments,
+                           const std::filesystem::path& output) {
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
     for (const std::u16string& argument : arguments) {
         commandLine += L" \"" + WideFromUtf16(argument) + L"\"";
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const HANDLE outputFile = InheritableOutput(output);
+    if (outputFile != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = outputFile;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &started)) {
+    const bool created =
+        CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr,
+                       outputFile != nullptr, 0, nullptr, nullptr, &startup, &started) != FALSE;
+    if (outputFile != nullptr) {
+        CloseHandle(outputFile);  // the program holds its own
+    }
+    if (!created) {
         throw std::runtime_error("cannot start " + program.string());
     }
     CloseHandle(started.hThread);

@@ -14,10 +14,11 @@ namespace t47::testing {
 
 class ChildProcess {
   public:
-    // Starts the program with these arguments; throws std::runtime_error when it does not
-    // start.
+    // Starts the program with these arguments, its standard output going to `output` (made
+    // anew) when one is named; throws std::runtime_error when it does not start.
     explicit ChildProcess(const std::filesystem::path& program,
-                          const std::vector<std::u16string>& arguments = {});
+                          const std::vector<std::u16string>& arguments = {},
+                          const std::filesystem::path& output = {});
     // Ends the process if it still runs.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
