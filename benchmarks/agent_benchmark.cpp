@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/agent_application.h"
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "full_settings.h"
 #include "platform/memory/memory_platform.h"
 #include "settings/settings_file.h"

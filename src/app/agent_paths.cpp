@@ -1,6 +1,6 @@
 #include "app/agent_paths.h"
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 
 namespace t47 {
 

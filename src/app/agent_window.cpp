@@ -1,9 +1,9 @@
 #include "app/agent_window.h"
 
 #include "app/agent_paths.h"
-#include "app/companion_contract.h"
-#include "protocol/device_state_download.h"
-#include "protocol/profile_upload.h"
+#include "contract/companion_contract.h"
+#include "exchange/device_state_download.h"
+#include "exchange/profile_upload.h"
 #include "settings/settings_file.h"
 #include "system/pointer_settings.h"
 

@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 
+#include "contract/companion_contract.h"
 #include "device/hid_device_link.h"
 #include "platform/platform_services.h"
 #include "settings/profile_data.h"
@@ -32,17 +33,10 @@
 
 namespace t47 {
 
-// The tray menu's commands.
-inline constexpr std::uint32_t ID_TRAY_OPEN = 6001;
-inline constexpr std::uint32_t ID_TRAY_HIDE = 6002;
-
 // The tray icon record's fixed values.
 inline constexpr std::uint32_t kTrayIconId = 128;
 inline constexpr std::uint32_t kTrayIconFlags = 7;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
 inline constexpr std::uint32_t kAgentIconResource = 137;
-
-// The posted WM_COMMAND that tells the companion UI the agent goes.
-inline constexpr WParam kAgentClosingCommand = 0xFFFFFFFF;
 
 class CMyWnd final : public WindowProcedure {
   public:

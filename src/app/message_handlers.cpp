@@ -2,8 +2,8 @@
 // the system's device and session notices.
 
 #include "app/agent_window.h"
-#include "app/companion_contract.h"
 #include "app/session_events.h"
+#include "contract/companion_contract.h"
 #include "settings/settings_file.h"
 
 namespace t47 {

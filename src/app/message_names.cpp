@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "platform/window_host.h"
 
 namespace t47 {

@@ -3,7 +3,7 @@
 
 #include "app/agent_paths.h"
 #include "app/agent_window.h"
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "settings/ini_file.h"
 
 namespace t47 {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "device/hid_device_link.h"
 #include "device/input_report.h"
 

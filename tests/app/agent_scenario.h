@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/agent_application.h"
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/text_encoding.h"
 #include "settings/settings_file_keys.h"

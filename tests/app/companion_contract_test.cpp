@@ -1,4 +1,4 @@
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The download against the simulated mouse: the quiet time, what a failure at each step leaves
 // behind, and where a successful read-back goes.
 
-#include "protocol/device_state_download.h"
+#include "exchange/device_state_download.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "device/device_world.h"
 #include "protocol/button_macro_report.h"
 #include "protocol/settings_report.h"

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "device/device_world.h"
 
 namespace t47::test {

@@ -7,8 +7,8 @@
 #include <map>
 
 #include "device/device_world.h"
-#include "protocol/device_state_download.h"
-#include "protocol/profile_upload.h"
+#include "exchange/device_state_download.h"
+#include "exchange/profile_upload.h"
 #include "settings/macro_library_file.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"

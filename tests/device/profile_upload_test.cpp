@@ -1,7 +1,7 @@
 // The upload and the command report against the simulated mouse: what reaches the mouse, when,
 // and what the link holds afterwards, for every way the exchange can end.
 
-#include "protocol/profile_upload.h"
+#include "exchange/profile_upload.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "agent_options.h"
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "message_names.h"
 #include "mouse_choice.h"
 #include "platform/text_encoding.h"

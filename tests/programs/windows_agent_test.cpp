@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "hex_bytes.h"
 #include "platform/text_encoding.h"
 #include "platform/win32/testing/child_process.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "message_names.h"
 #include "platform/memory/memory_windows.h"
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "message_names.h"
 
 namespace t47 {

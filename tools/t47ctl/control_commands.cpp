@@ -1,6 +1,6 @@
 #include "control_commands.h"
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "simulated_mouse_control.h"
 
 namespace t47 {

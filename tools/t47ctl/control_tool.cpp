@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "control_commands.h"
 #include "message_names.h"
 #include "platform/text_encoding.h"

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "app/agent_window.h"
-#include "app/companion_contract.h"
 #include "app/message_names.h"
+#include "contract/companion_contract.h"
 
 namespace t47 {
 namespace {

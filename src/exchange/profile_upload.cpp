@@ -1,4 +1,4 @@
-#include "protocol/profile_upload.h"
+#include "exchange/profile_upload.h"
 
 #include "protocol/button_macro_report.h"
 #include "protocol/command_report.h"

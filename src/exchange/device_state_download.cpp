@@ -1,9 +1,9 @@
-#include "protocol/device_state_download.h"
+#include "exchange/device_state_download.h"
 
 #include <array>
 #include <span>
 
-#include "app/companion_contract.h"
+#include "contract/companion_contract.h"
 #include "protocol/button_macro_report.h"
 #include "protocol/button_macro_report_decoding.h"
 #include "protocol/settings_report.h"
