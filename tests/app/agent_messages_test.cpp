@@ -115,6 +115,53 @@ TEST(AgentDeviceChanges, UnplugAndReplugTellTheCompanionAndMoveTheIcon) {
     EXPECT_TRUE(s.PumpUntilDpiNotices(1));
 }
 
+TEST(AgentDeviceChanges, AQuickReplugInsideTheQuietTimeIsHeard) {
+    AgentScenario s;
+    SimulatedMouse& mouse = s.AttachMouse();
+    s.OpenCompanion();
+    s.Start();  // the start-up download: the next second is its quiet time
+    const std::size_t readsAfterStart = s.MouseReads();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        mouse.Unplug();
+        s.Pump();
+        EXPECT_FALSE(s.platform.shell.TrayIconShown()) << "the mouse that went is not taken for there";
+        EXPECT_EQ(s.CompanionReceived().back(), kDeviceAbsent);
+        mouse.PlugIn();
+        s.Pump();
+        EXPECT_TRUE(s.platform.shell.TrayIconShown());
+    }
+    EXPECT_EQ(s.MouseReads(), readsAfterStart) << "looked for, not read, inside the quiet time";
+    for (int press = 0; press < 3; ++press) {
+        mouse.PressDpiButton();
+    }
+    EXPECT_TRUE(s.PumpUntilDpiNotices(3)) << "the listener hears the mouse plugged in again";
+    EXPECT_EQ(s.ProfileInt(0, u"DPI_Cur"), 6);
+}
+
+TEST(AgentDpiNotices, AStageTheMouseDoesNotHaveIsIgnored) {
+    AgentScenario s;
+    s.AttachMouse();
+    s.OpenCompanion();
+    s.Start();
+    const std::string before = s.SettingsFileBytes();
+    const std::size_t companionBefore = s.CompanionReceived().size();
+    for (const WParam stage : {WParam{0}, WParam{8}, WParam{0x80000000}, WParam{0xFFFFFFFF},
+                               ~WParam{0}}) {
+        SCOPED_TRACE(stage);
+        s.PostToAgent(MSG_DEVICE_DPI, stage);
+        EXPECT_EQ(s.Window().CurrentProfile().DPI_Cur, 3);
+    }
+    EXPECT_EQ(s.SettingsFileBytes(), before);
+    EXPECT_EQ(s.CompanionReceived().size(), companionBefore);
+    for (const WParam stage : {WParam{1}, WParam{7}}) {
+        s.PostToAgent(MSG_DEVICE_DPI, stage);
+        EXPECT_EQ(s.ProfileInt(0, u"DPI_Cur"), static_cast<std::int32_t>(stage));
+        EXPECT_EQ(s.CompanionReceived().back(),
+                  (PostedMessage{MSG_UI_DPI_CHANGED, 0, static_cast<LParam>(stage) - 1}));
+    }
+}
+
 struct SessionCase {
     std::uint32_t osMajorVersion;
     WParam lockEvent;
