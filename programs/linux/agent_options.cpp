@@ -7,6 +7,8 @@ ParsedAgentOptions ParseAgentOptions(std::span<const std::string> arguments) {
     for (const std::string& argument : arguments) {
         if (argument == "--simulated-mouse") {
             parsed.options.simulatedMouse = true;
+        } else if (argument == "--version") {
+            parsed.options.version = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.options.help = true;
         } else {

@@ -12,6 +12,7 @@ namespace t47 {
 struct AgentOptions {
     bool simulatedMouse = false;  // --simulated-mouse
     bool help = false;            // --help, -h
+    bool version = false;         // --version
 };
 
 struct ParsedAgentOptions {
@@ -30,6 +31,7 @@ inline constexpr std::string_view kAgentUsage =
     "\n"
     "  --simulated-mouse  when no Norvane T47 is attached, use a simulated one, driven by\n"
     "                     t47ctl press-dpi, unplug and plug\n"
-    "  -h, --help         this text\n";
+    "  -h, --help         this text\n"
+    "  --version          the version number\n";
 
 }  // namespace t47
