@@ -14,6 +14,7 @@
 #include "platform/linux/attached_hid_nodes.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/runtime_folder.h"
+#include "platform/linux/settings_file_trouble.h"
 #include "platform/linux/stop_signals.h"
 #include "platform/text_encoding.h"
 #include "simulated_mouse_bus.h"
@@ -89,6 +90,21 @@ int RunAgent(const AgentOptions& options) {
     if (simulated && !controlCreated) {
         Say(services.debug,
             "t47agent: the simulated mouse's window cannot be created: t47ctl cannot reach it");
+    }
+    const std::filesystem::path settingsFile = PathFromUtf16(app.AgentWindow()->SettingsPath());
+    if (const std::string trouble = SettingsFileTrouble(settingsFile); !trouble.empty()) {
+        Say(services.debug, "t47agent: the settings file " + settingsFile.string() + " " +
+                                trouble + "; the agent goes on with what it has in memory");
+    } else if (settingsFile.empty()) {
+        std::string why = "neither XDG_CONFIG_HOME nor HOME is set";
+        if (folders.config) {
+            std::error_code error;
+            std::filesystem::create_directories(*folders.config / kProductFolder, error);
+            why = (*folders.config / kProductFolder).string() + " cannot be created (" +
+                  error.message() + ")";
+        }
+        Say(services.debug, "t47agent: no settings folder: " + why +
+                                "; the agent goes on with defaults and keeps nothing");
     }
     agentWindow = app.MainWindow();
     if (stopAsked) {

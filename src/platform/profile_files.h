@@ -49,12 +49,14 @@ class ProfileFiles {
                                     std::span<const std::uint8_t> bytes,
                                     std::u16string_view path) = 0;
 
+    // A file of zero bytes counts as missing: only a writer killed at its start leaves one.
     virtual bool FileExists(std::u16string_view path) = 0;
 
     // Creates the file at `path` holding what `write` writes into `newFile` (naming `path`), as
     // the writers above would write it key by key into a file that does not exist. The file
     // appears whole or not at all: it is written under another name beside it and then given
-    // its own, and a file of that name that exists, or appears meanwhile, is never replaced.
+    // its own, and a file of that name that exists, or appears meanwhile, is never replaced
+    // (but one of zero bytes, which counts as missing).
     // False when the file was not created.
     virtual bool CreateProfileFile(std::u16string_view path,
                                    const std::function<void(ProfileFiles& newFile)>& write) = 0;

@@ -479,6 +479,19 @@ TEST_P(ProfileFilesTest, CreatesAWholeFileAsItsKeysWrittenOneByOneWouldMakeIt) {
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"created.ini", "key-by-key.ini"}));
 }
 
+// What a writer killed before its first byte leaves: missing to the existence test, and
+// replaced whole by a file created in its place.
+TEST_P(ProfileFilesTest, AFileOfNoBytesCountsAsMissingAndIsCreatedWhole) {
+    const std::u16string empty = File("");
+    const std::u16string keyByKey = U16(folder / "key-by-key.ini");
+    WriteNewFileKeys(*profiles, keyByKey);
+    EXPECT_FALSE(profiles->FileExists(empty));
+    ASSERT_TRUE(profiles->CreateProfileFile(
+        empty, [&](ProfileFiles& newFile) { WriteNewFileKeys(newFile, empty); }));
+    EXPECT_TRUE(profiles->FileExists(empty));
+    EXPECT_EQ(ReadFileBytes(PathFromUtf16(empty)), ReadFileBytes(PathFromUtf16(keyByKey)));
+}
+
 TEST_P(ProfileFilesTest, CreatingAFileNeverReplacesOneNorLeavesHalfOfOne) {
     const std::u16string existing = File("[S]\r\nk=old\r\n");
     const fs::path raced = folder / "raced.ini";

@@ -238,9 +238,9 @@ bool LinuxWindows::SendDatagram(const fs::path& socketPath, const PostedMessage&
     const auto datagram = EncodeMessageDatagram(message);
     const auto deadline = std::chrono::steady_clock::now() + postPatience;
     for (;;) {
-        const ssize_t sent = ::sendto(sender, datagram.data(), datagram.size(),
-                                      MSG_DONTWAIT | MSG_NOSIGNAL, Generic(*address),
-                                      sizeof *address);
+        const ssize_t sent =
+            ::sendto(sender, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
+                     Generic(*address), sizeof *address);
         if (sent == static_cast<ssize_t>(datagram.size())) {
             return true;
         }
@@ -257,8 +257,7 @@ WindowHandle LinuxWindows::CreateHiddenWindow(std::u16string_view title,
                                               WindowProcedure& procedure) {
     const fs::path path = SocketPath(title);
     const std::optional<sockaddr_un> address = AddressOf(path);
-    if (!address || folderLost || !EnsurePrivateFolder(folder) || loopWake < 0 ||
-        receiveWake < 0) {
+    if (!address || folderLost || !EnsurePrivateFolder(folder) || loopWake < 0 || receiveWake < 0) {
         return kNoWindow;
     }
     struct stat existing {};
@@ -317,9 +316,10 @@ void LinuxWindows::SetTitle(WindowHandle window, std::u16string_view title) {
     if (!AddressOf(path) || IsLive(path)) {
         return;
     }
-    // The socket keeps its inode, so a rename is enough; it replaces a stale socket file.
+    // The socket keeps its inode, so a rename is enough; it replaces a stale socket file. Under
+    // the lock, so that the folder's watch never takes the old name's going for a loss.
+    std::lock_guard lock(mutex);
     if (::rename(SocketPath(own->title).c_str(), path.c_str()) == 0) {
-        std::lock_guard lock(mutex);
         ForgetFoundWindows(title);
         windows[static_cast<std::uintptr_t>(window)].title = title;
     }
@@ -394,8 +394,8 @@ void LinuxWindows::Dispatch(const Queued& queued) {
     if (queued.fromOtherProcess && !AcceptedFromOthers(target->acceptedFromOthers, message.id)) {
         return;
     }
-    const std::optional<LParam> result = target->procedure->HandleMessage(
-        queued.window, message.id, message.wParam, message.lParam);
+    const std::optional<LParam> result =
+        target->procedure->HandleMessage(queued.window, message.id, message.wParam, message.lParam);
     if (!result && message.id == kWmClose) {
         Destroy(queued.window);
     }
@@ -496,33 +496,52 @@ void LinuxWindows::WatchFolder() {
     if (folderWatch >= 0) {
         return;
     }
+    // The folder's own removal is not reported while our sockets' names still pin it, but the
+    // removal of those names is, and so are its renaming and a change of its mode or owner.
     folderWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (folderWatch >= 0 &&
         ::inotify_add_watch(folderWatch, folder.c_str(),
-                            IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB | IN_ONLYDIR |
-                                IN_DONT_FOLLOW) < 0) {
+                            IN_DELETE | IN_MOVED_FROM | IN_DELETE_SELF | IN_MOVE_SELF | IN_ATTRIB |
+                                IN_ONLYDIR | IN_DONT_FOLLOW) < 0) {
         ::close(folderWatch);
         folderWatch = -1;
     }
 }
 
+bool LinuxWindows::IsOwnSocketName(std::string_view name) const {
+    return std::any_of(windows.begin(), windows.end(), [this, name](const auto& entry) {
+        return entry.second.socket >= 0 && RuntimeFileName(entry.second.title, ".window") == name;
+    });
+}
+
 void LinuxWindows::OnFolderEvents() {
     alignas(inotify_event) char buffer[4096];
     bool lost = false;
+    bool changed = false;
     for (;;) {
         const ssize_t length = ::read(folderWatch, buffer, sizeof buffer);
         if (length <= 0) {
             break;
         }
+        std::lock_guard lock(mutex);  // names and titles change together under it
         for (std::size_t at = 0; at + sizeof(inotify_event) <= static_cast<std::size_t>(length);) {
             inotify_event event;
             std::memcpy(&event, buffer + at, sizeof event);
+            const std::string_view name(buffer + at + sizeof event,
+                                        strnlen(buffer + at + sizeof event, event.len));
             at += sizeof event + event.len;
-            lost = lost || (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0;
+            if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_Q_OVERFLOW)) {
+                lost = true;
+            } else if (event.mask & (IN_DELETE | IN_MOVED_FROM)) {
+                // A live window's socket taken away: nobody can find that window any more.
+                lost = lost || IsOwnSocketName(name);
+            } else if ((event.mask & IN_ATTRIB) && name.empty()) {
+                changed = true;
+            }
         }
     }
     // A change of owner or mode counts as losing it too: the folder is no longer private.
-    if (lost || !PrivateFolderProblem(folder).empty()) {
+    if (lost || (changed && !PrivateFolderProblem(folder).empty())) {
         folderLost = true;
         folderLossToHandle = true;
         Wake(loopWake);

@@ -35,6 +35,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -115,6 +116,7 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     void ReceiveFrom(int socket);
     void WatchFolder();  // the lock is held
     void OnFolderEvents();
+    bool IsOwnSocketName(std::string_view name) const;  // the lock is held
     static void Wake(int eventFd);
 
     const std::filesystem::path folder;

@@ -109,12 +109,24 @@ bool ReplaceFileContents(const fs::path& path, std::string_view bytes, bool fold
 
 bool CreateFileContents(const fs::path& path, std::string_view bytes, bool folderLocked) {
     std::error_code error;
-    if (fs::exists(fs::symlink_status(path, error))) {
+    const fs::file_status status = fs::symlink_status(path, error);
+    // A file of no bytes is what a writer killed before its first write leaves: it counts as
+    // missing, and is replaced whole.
+    const bool empty = fs::is_regular_file(status) && fs::file_size(path, error) == 0 && !error;
+    if (fs::exists(status) && !empty) {
         return false;
     }
     const fs::path copy = CopyPathBeside(path, folderLocked);
     if (WriteCopy(copy, bytes, folderLocked) != NewFileResult::kWritten) {
         return false;
+    }
+    if (empty) {
+        fs::rename(copy, path, error);
+        if (error) {
+            fs::remove(copy, error);
+            return false;
+        }
+        return true;
     }
     if (!RenameWithoutReplacing(copy, path)) {
         fs::remove(copy, error);

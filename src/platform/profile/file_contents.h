@@ -40,6 +40,7 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::string_view byt
 
 // Creates the file holding `bytes` as above, all at once; false, changing nothing, when
 // anything of that name exists or appears meanwhile, or the copy cannot be written or renamed.
+// A regular file of zero bytes counts as missing and is replaced.
 bool CreateFileContents(const std::filesystem::path& path, std::string_view bytes,
                         bool folderLocked);
 

@@ -206,7 +206,12 @@ bool ProfileEngine::WriteProfileStruct(std::u16string_view section, std::u16stri
 bool ProfileEngine::FileExists(std::u16string_view path) {
     path = UpToZero(path);
     try {
-        return !path.empty() && ReadFileStamp(PathFromUtf16(path)).has_value();
+        if (path.empty()) {
+            return false;
+        }
+        // A file of no bytes counts as missing: only a writer killed at its start leaves one.
+        const std::optional<FileStamp> stamp = ReadFileStamp(PathFromUtf16(path));
+        return stamp && stamp->size > 0;
     } catch (...) {
         return false;
     }

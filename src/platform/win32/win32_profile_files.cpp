@@ -184,7 +184,11 @@ bool Win32ProfileFiles::WriteProfileStruct(std::u16string_view section, std::u16
 bool Win32ProfileFiles::FileExists(std::u16string_view path) {
     try {
         const std::wstring file = FilePath(path);
-        return !file.empty() && IsFile(file);
+        // A file of no bytes counts as missing: only a writer killed at its start leaves one.
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return !file.empty() && GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) &&
+               (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+               (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
     } catch (...) {
         return false;
     }
