@@ -55,11 +55,21 @@ TEST(LinuxAgentOnGnome, ThePointerOptionsReachGSettingsAtStartUpAndAtEachChanged
         << "scripts/install-build-deps installs libglib2.0-bin and gsettings-desktop-schemas";
     ProgramRun run({T47AGENT_PATH, T47CTL_PATH},
                    {{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}, {"GSETTINGS_BACKEND", "keyfile"}});
-    constexpr char kWritten[] = "Pointer setting into GNOME: accel-profile = ";
+    // Each key's line follows its write: once all three are there, the keyfile holds them.
+    const auto written = [&run](const std::string& doubleClick, const std::string& speed,
+                                const std::string& profile) {
+        for (const std::string& key :
+             {"double-click = " + doubleClick, "speed = " + speed, "accel-profile = " + profile}) {
+            if (!run.WaitForAgentLine("Pointer setting into GNOME: " + key)) {
+                return false;
+            }
+        }
+        return true;
+    };
 
     // The default profile: double-click step 4, speed step 5, no enhanced precision.
     ASSERT_TRUE(run.StartAgent()) << run.AgentLines();
-    ASSERT_TRUE(run.WaitForAgentLine(std::string(kWritten) + "'flat'")) << run.AgentLines();
+    ASSERT_TRUE(written("680", "0.0", "'flat'")) << run.AgentLines();
     using Keys = std::map<std::string, std::string>;
     EXPECT_EQ(MouseKeys(run),
               (Keys{{"double-click", "680"}, {"speed", "0"}, {"accel-profile", "'flat'"}}));
@@ -75,7 +85,7 @@ TEST(LinuxAgentOnGnome, ThePointerOptionsReachGSettingsAtStartUpAndAtEachChanged
     profile.Scroll_Speed = 9;  // GNOME has no such key
     WriteAllSettings(files, settings, run.SettingsPath());
     ASSERT_EQ(run.Control({"apply"}).status, 0);
-    ASSERT_TRUE(run.WaitForAgentLine(std::string(kWritten) + "'adaptive'")) << run.AgentLines();
+    ASSERT_TRUE(written("200", "-0.6", "'adaptive'")) << run.AgentLines();
     EXPECT_EQ(MouseKeys(run),
               (Keys{{"double-click", "200"}, {"speed", "-0.6"}, {"accel-profile", "'adaptive'"}}));
 
