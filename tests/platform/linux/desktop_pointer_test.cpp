@@ -36,6 +36,14 @@ std::size_t CountLines(std::string_view text, std::string_view line) {
     return count;
 }
 
+std::size_t Occurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string_view::npos; ++at) {
+        ++count;
+    }
+    return count;
+}
+
 TEST(DesktopOf, TheFirstKnownNameOfTheList) {
     const std::pair<std::string_view, Desktop> cases[] = {
         {"GNOME", Desktop::kGnome},
@@ -108,7 +116,7 @@ TEST(DesktopWrites, EveryStepOfEachFieldOnGnomeAndPlasma) {
 // The desktop's tools as stand-ins in a folder of their own, which is the whole search path.
 class DesktopTools {
   public:
-    explicit DesktopTools(std::initializer_list<const char*> names) {
+    explicit DesktopTools(const std::vector<const char*>& names) {
         for (const char* name : names) {
             fs::create_symlink(T47_RECORDING_PROGRAM, folder / name);
         }
@@ -135,7 +143,7 @@ void Apply(DesktopPointerWriter& writer, std::uint32_t ms, std::uint32_t speed, 
 }  // here the desktop holds them
 
 TEST(DesktopPointerWriter, PlasmaGetsWhatChangedThenTheReloadSignal) {
-    DesktopTools tools{"kwriteconfig5", "dbus-send"};
+    DesktopTools tools({"kwriteconfig5", "dbus-send"});
     SystemProgramRunner runner(tools.Folder().string());
     RecordingDebugOutput debug;
     DesktopPointerWriter writer(Desktop::kPlasma, runner, debug);
@@ -183,58 +191,43 @@ TEST(DesktopPointerWriter, AMissingOrFailingToolIsOneLineAndTheDesktopIsLeftAlon
     struct Case {
         Desktop desktop;
         std::vector<const char*> tools;
-        const char* fails;  // a tool that fails, with its complaint
-        const char* line;
+        std::string fails;  // a tool that fails, with a complaint
+        std::string line;
         std::size_t runs;  // recorded by the two applies
     };
+    const std::string off = "Pointer settings are not carried into ";
+    const std::string noReload = "Plasma was not told to reload its input settings: ";
+    const std::string complaint = " ended with status 1: cannot write: read-only file system";
     const Case cases[] = {
-        {Desktop::kGnome,
-         {},
-         nullptr,
-         "Pointer settings are not carried into GNOME: gsettings is "
-         "not installed",
-         0},
-        {Desktop::kGnome,
-         {"gsettings"},
-         "gsettings",
-         "Pointer settings are not carried into "
-         "GNOME: gsettings ended with status 1: cannot write: read-only file system",
-         0},
+        {Desktop::kGnome, {}, "", off + "GNOME: gsettings is not installed", 0},
+        {Desktop::kGnome, {"gsettings"}, "gsettings", off + "GNOME: gsettings" + complaint, 0},
         {Desktop::kPlasma,
          {"kwriteconfig6", "kwriteconfig5"},
          "kwriteconfig6",
-         "Pointer settings are not carried into Plasma: kwriteconfig6 ended with status 1: "
-         "cannot write: read-only file system",
+         off + "Plasma: kwriteconfig6" + complaint,
          0},
         {Desktop::kPlasma,
          {"dbus-send"},
-         nullptr,
-         "Pointer settings are not carried into "
-         "Plasma: neither kwriteconfig6 nor kwriteconfig5 is installed",
+         "",
+         off + "Plasma: neither kwriteconfig6 nor kwriteconfig5 is installed",
          0},
         // Without a session bus the files are still written: Plasma reads them at its start.
         {Desktop::kPlasma,
          {"kwriteconfig6", "dbus-send"},
          "dbus-send",
-         "Plasma was not told to "
-         "reload its input settings: dbus-send ended with status 1: cannot write: read-only "
-         "file system",
+         noReload + "dbus-send" + complaint,
          8},
         {Desktop::kPlasma,
          {"kwriteconfig6"},
-         nullptr,
-         "Plasma was not told to reload its input "
-         "settings: neither dbus-send nor gdbus is installed",
+         "",
+         noReload + "neither dbus-send nor gdbus is installed",
          8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        DesktopTools tools(std::initializer_list<const char*>{});
-        for (const char* tool : c.tools) {
-            fs::create_symlink(T47_RECORDING_PROGRAM, tools.Folder() / tool);
-        }
-        if (c.fails) {
-            test::WriteFileBytes(tools.Folder() / (std::string(c.fails) + ".fails"),
+        DesktopTools tools(c.tools);
+        if (!c.fails.empty()) {
+            test::WriteFileBytes(tools.Folder() / (c.fails + ".fails"),
                                  "cannot write: read-only file system\nand more\n");
         }
         SystemProgramRunner runner(tools.Folder().string());
@@ -245,18 +238,13 @@ TEST(DesktopPointerWriter, AMissingOrFailingToolIsOneLineAndTheDesktopIsLeftAlon
         const std::string runs = tools.Runs();
         EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), static_cast<std::ptrdiff_t>(c.runs))
             << runs;
-        std::size_t written = 0;
-        for (std::size_t at = 0;
-             (at = debug.lines.find("Pointer setting into", at)) != std::string::npos; ++at) {
-            ++written;
-        }
-        EXPECT_EQ(written, c.runs) << debug.lines;
+        EXPECT_EQ(Occurrences(debug.lines, "Pointer setting into"), c.runs) << debug.lines;
         EXPECT_EQ(CountLines(debug.lines, c.line), 1u) << debug.lines;
     }
 }
 
 TEST(SystemProgramRunner, FindsInTheSearchPathAndStopsAProgramThatHangs) {
-    DesktopTools tools{"gsettings"};
+    DesktopTools tools({"gsettings"});
     test::WriteFileBytes(tools.Folder() / "plain", "not a program");
     SystemProgramRunner runner(
         "relative:" + (tools.Folder() / "none").string() + "::" + tools.Folder().string(),
