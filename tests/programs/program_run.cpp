@@ -1,5 +1,6 @@
 #include "programs/program_run.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "platform/text_encoding.h"
@@ -35,17 +36,27 @@ std::size_t CountLines(std::string_view text, std::string_view line) {
     return count;
 }
 
-ProgramRun::ProgramRun(ProgramPaths programs) : paths(std::move(programs)) {
+ProgramRun::ProgramRun(ProgramPaths programs, Variables variables)
+    : paths(std::move(programs)), environment(std::move(variables)) {
     fs::create_directories(folder / "run");
 }
 
 ChildSetup ProgramRun::Setup(const fs::path& program, std::vector<std::string> arguments,
                              const std::string& name) const {
-    return {program,
-            std::move(arguments),
-            {{"XDG_RUNTIME_DIR", (folder / "run").string()},
-             {"XDG_CONFIG_HOME", (folder / "config").string()}},
-            folder / (name + ".out"),
+    Variables variables = {{"XDG_RUNTIME_DIR", (folder / "run").string()},
+                           {"XDG_CONFIG_HOME", (folder / "config").string()},
+                           {"XDG_CURRENT_DESKTOP", ""}};
+    for (const auto& variable : environment) {
+        const auto same = std::find_if(variables.begin(), variables.end(), [&](const auto& set) {
+            return set.first == variable.first;
+        });
+        if (same != variables.end()) {
+            *same = variable;
+        } else {
+            variables.push_back(variable);
+        }
+    }
+    return {program, std::move(arguments), std::move(variables), folder / (name + ".out"),
             folder / (name + ".err")};
 }
 

@@ -36,7 +36,11 @@ class ProgramRun {
   public:
     static constexpr std::chrono::milliseconds kPatience = std::chrono::minutes(1);
 
-    explicit ProgramRun(ProgramPaths paths);
+    using Variables = std::vector<std::pair<std::string, std::string>>;
+
+    // `environment` adds to, or replaces, the folders' variables. Unless it says otherwise the
+    // programs see no desktop, so that no run changes the pointer of whoever runs the tests.
+    explicit ProgramRun(ProgramPaths paths, Variables environment = {});
 
     // A program run to its end.
     Outcome Run(const std::filesystem::path& program, std::vector<std::string> arguments);
@@ -66,6 +70,7 @@ class ProgramRun {
     std::string FileText(const std::string& name) const;
 
     const ProgramPaths paths;
+    const Variables environment;
     TempFolder folder;
     std::unique_ptr<ChildProgram> agent;
     std::unique_ptr<ChildProgram> watch;

@@ -1,5 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
+#include <cstdlib>
+
 #include "platform/system_profile_files.h"
 #include "platform/text_encoding.h"
 
@@ -15,7 +17,29 @@ std::u16string LinuxPlatform::SystemSettingsPath(const UserFolders& folders) {
     return Utf16FromPath(product / kSystemSettingsFile);
 }
 
-LinuxPlatform::LinuxPlatform(UserFolders folders)
+namespace {
+
+std::unique_ptr<DesktopPointerWriter> DesktopPointerOf(const DesktopSession& session,
+                                                       ProgramRunner& programs,
+                                                       DebugOutput& debug) {
+    const Desktop desktop = DesktopOf(session.currentDesktop);
+    if (desktop == Desktop::kOther) {
+        return nullptr;
+    }
+    return std::make_unique<DesktopPointerWriter>(desktop, programs, debug);
+}
+
+}  // namespace
+
+DesktopSession DesktopSessionFromEnvironment() {
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    return {variable("XDG_CURRENT_DESKTOP"), variable("PATH")};
+}
+
+LinuxPlatform::LinuxPlatform(UserFolders folders, const DesktopSession& desktop)
     : systemSettings(SystemSettingsPath(folders)),
       files(MakeSystemProfileFiles()),
       windows(folders.runtime),
@@ -23,7 +47,9 @@ LinuxPlatform::LinuxPlatform(UserFolders folders)
       shell(folders.config, debug),
       process(folders.runtime),
       registry(*files, debug, systemSettings),
-      parameters(*files, debug, systemSettings) {}
+      desktopPrograms(desktop.searchPath),
+      desktopPointer(DesktopPointerOf(desktop, desktopPrograms, debug)),
+      parameters(*files, debug, systemSettings, desktopPointer.get()) {}
 
 PlatformServices LinuxPlatform::Services() {
     return {*files, hid, clock, debug, windows, windows, shell, process, registry, parameters};

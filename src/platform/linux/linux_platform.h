@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/desktop_pointer_writer.h"
 #include "platform/linux/hidraw_node_io.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_debug_output.h"
@@ -16,6 +17,7 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system_parameters.h"
 #include "platform/linux/linux_windows.h"
+#include "platform/linux/program_runner.h"
 #include "platform/linux/user_folders.h"
 #include "platform/platform_services.h"
 
@@ -27,11 +29,20 @@ inline constexpr std::string_view kProductFolder = "Norvane/T47";
 // The registry's values and the pointer settings, in the product folder.
 inline constexpr std::string_view kSystemSettingsFile = "SystemSettings.ini";
 
+// The desktop the user runs (XDG_CURRENT_DESKTOP) and where its tools are (PATH).
+struct DesktopSession {
+    std::string currentDesktop;
+    std::string searchPath;
+};
+
+DesktopSession DesktopSessionFromEnvironment();
+
 class LinuxPlatform {
   public:
     // Creates the product folder in the application-data folder, which on Windows the
     // installer leaves behind, so that the agent's settings can be written from the start.
-    explicit LinuxPlatform(UserFolders folders = UserFoldersFromEnvironment());
+    explicit LinuxPlatform(UserFolders folders = UserFoldersFromEnvironment(),
+                           const DesktopSession& desktop = DesktopSessionFromEnvironment());
 
     PlatformServices Services();
     // The windows, for what only Linux offers: a close ahead of the queue, the folder's loss.
@@ -50,6 +61,8 @@ class LinuxPlatform {
     LinuxShell shell;
     LinuxProcess process;
     LinuxRegistry registry;
+    SystemProgramRunner desktopPrograms;
+    std::unique_ptr<DesktopPointerWriter> desktopPointer;  // none for another desktop
     LinuxSystemParameters parameters;
 };
 

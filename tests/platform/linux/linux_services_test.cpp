@@ -180,6 +180,8 @@ TEST(LinuxRegistryAndSystemParameters, KeptInTheirFileAndSaidOnTheDebugOutput) {
               "Registry: HKEY_CURRENT_USER\\Control Panel\\Mouse\\DoubleClickSpeed = 680\n"
               "Registry: HKEY_CURRENT_USER\\Control Panel\\Mouse\\MouseSpeed = 1\n"
               "Registry: HKEY_LOCAL_MACHINE\\Software\\T47\\Name = \xC3\xA9\n"
+              "Pointer settings are not carried into this desktop: they are kept in "
+              "SystemSettings.ini\n"
               "System parameter: DoubleClickTime = 680\n"
               "System parameter: MouseThreshold1 = 6\n"
               "System parameter: MouseThreshold2 = 10\n"
@@ -275,7 +277,7 @@ TEST(LinuxClock, SleepsAtLeastAsLongAsAsked) {
 TEST(LinuxPlatform, BuildsOverTheUsersFoldersWithTheProductFolder) {
     test::TempFolder folder;
     UserFolders folders{folder / "run", folder / "config", folder / "sys", folder / "dev"};
-    LinuxPlatform platform(folders);
+    LinuxPlatform platform(folders, DesktopSession{});
     const PlatformServices services = platform.Services();
     EXPECT_TRUE(fs::is_directory(folder / "config" / "Norvane" / "T47"));
 
