@@ -63,7 +63,7 @@ int RunAgent(const AgentOptions& options) {
 
     CHidApp app({services.files, simulated ? *simulated : services.hid, services.clock,
                  services.debug, services.messages, services.windows, services.shell,
-                 services.process, services.registry, services.parameters});
+                 services.process, services.registry, services.parameters, services.state});
     if (app.InitInstance() == 0) {
         if (app.AgentWindow() == nullptr) {
             // As on Windows, a second agent touches nothing and ends at once, successfully.

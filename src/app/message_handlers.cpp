@@ -26,6 +26,9 @@ LParam CMyWnd::OnDeviceDpi(WParam stage) {
     currentProfile.DPI_Cur = value;
     WriteDpiCur(platform.files, settingsPath, appliedSettings.Active, value);
     PostToCompanion(MSG_UI_DPI_CHANGED, static_cast<WParam>(appliedSettings.Active), value - 1);
+    if (appliedSettings.Show_OSD == 1) {
+        platform.state.ShowDpiStage(value);
+    }
     return 1;
 }
 
@@ -41,6 +44,7 @@ LParam CMyWnd::OnDeviceChange() {
     if (DownloadDeviceState() != 0) {
         OnMouseAnswered();
     } else {
+        mouseConnected = false;
         PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
         RemoveTrayIcon();
     }
@@ -48,6 +52,7 @@ LParam CMyWnd::OnDeviceChange() {
 }
 
 void CMyWnd::OnMouseAnswered() {
+    mouseConnected = true;
     WriteDeviceFlag(platform.files, settingsPath, 1);
     if (appliedSettings.Show_TrayIcon != 0) {
         AddTrayIcon();
@@ -59,6 +64,7 @@ LParam CMyWnd::OnSessionChange(WParam event) {
         case SessionAction::kSuspend:
             RemoveTrayIcon();
             sessionSuspended = 1;
+            mouseConnected = false;
             WriteDeviceFlag(platform.files, settingsPath, 0);
             break;
         case SessionAction::kConnect:
@@ -66,6 +72,7 @@ LParam CMyWnd::OnSessionChange(WParam event) {
             if (DownloadDeviceState() != 0) {
                 OnMouseAnswered();
             } else {
+                mouseConnected = false;
                 PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
             }
             break;

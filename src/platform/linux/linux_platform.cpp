@@ -19,14 +19,16 @@ LinuxPlatform::LinuxPlatform(UserFolders folders)
     : systemSettings(SystemSettingsPath(folders)),
       files(MakeSystemProfileFiles()),
       windows(folders.runtime),
+      desktop(windows, debug),
       hid(folders.sysfs, folders.dev, nodeIo, windows),
-      shell(folders.config, debug),
+      shell(folders.config, debug, desktop.Tray()),
       process(folders.runtime),
       registry(*files, debug, systemSettings),
       parameters(*files, debug, systemSettings) {}
 
 PlatformServices LinuxPlatform::Services() {
-    return {*files, hid, clock, debug, windows, windows, shell, process, registry, parameters};
+    return {*files, hid,     clock,    debug,      windows, desktop.Windows(),
+            shell,  process, registry, parameters, desktop};
 }
 
 }  // namespace t47

@@ -10,6 +10,7 @@
 #include "platform/linux/hidraw_node_io.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_debug_output.h"
+#include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_hid_bus.h"
 #include "platform/linux/linux_process.h"
 #include "platform/linux/linux_registry.h"
@@ -43,6 +44,7 @@ class LinuxPlatform {
     LinuxDebugOutput debug;
     LinuxClock clock;
     LinuxWindows windows;
+    LinuxDesktop desktop;
     SystemHidrawNodeIo nodeIo;
     LinuxHidBus hid;
     LinuxShell shell;

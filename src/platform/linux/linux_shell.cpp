@@ -10,8 +10,9 @@
 
 namespace t47 {
 
-LinuxShell::LinuxShell(std::optional<std::filesystem::path> folder, DebugOutput& debugOutput)
-    : applicationData(std::move(folder)), debug(debugOutput) {}
+LinuxShell::LinuxShell(std::optional<std::filesystem::path> folder, DebugOutput& debugOutput,
+                       StatusNotifierItem* trayItem)
+    : applicationData(std::move(folder)), debug(debugOutput), tray(trayItem) {}
 
 std::optional<std::u16string> LinuxShell::ApplicationDataFolder() {
     std::error_code error;
@@ -35,11 +36,17 @@ bool LinuxShell::CreateFolder(std::u16string_view path) {
 
 bool LinuxShell::AddTrayIcon(const TrayIcon& icon) {
     debug.Write(u"Tray icon shown: " + icon.tip + u"\n");
+    if (tray != nullptr) {
+        tray->Show(icon);
+    }
     return true;
 }
 
 bool LinuxShell::DeleteTrayIcon(const TrayIcon& icon) {
     debug.Write(u"Tray icon removed: " + icon.tip + u"\n");
+    if (tray != nullptr) {
+        tray->Hide();
+    }
     return true;
 }
 
@@ -49,6 +56,9 @@ void LinuxShell::ShowPopupMenu(WindowHandle, std::span<const MenuEntry> entries)
     for (const MenuEntry& entry : entries) {
         debug.Write(u"Tray menu: " + Utf16FromUtf8(std::to_string(entry.commandId)) + u" " +
                     entry.text + u"\n");
+    }
+    if (tray != nullptr) {
+        tray->MenuShown(entries);
     }
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
-// The shell on Linux. There is no notification area to rely on: the tray icon and its menu are
-// lines on the debug output, and the menu closes at once with nothing chosen (another program
-// chooses an entry by posting its kWmCommand). Programs start detached, as the user's own.
+// The shell on Linux. The tray icon and its menu are lines on the debug output and, on a
+// desktop, the StatusNotifierItem: the agent's "shown" menu gives the item its texts, and an
+// entry chosen on the panel comes back as kWmCommand. Programs start detached, as the user's
+// own.
 
 #include <filesystem>
 #include <optional>
 
 #include "platform/debug_output.h"
+#include "platform/linux/status_notifier_item.h"
 #include "platform/shell.h"
 
 namespace t47 {
@@ -16,7 +18,9 @@ class LinuxShell final : public Shell {
   public:
     // `applicationData` is the user's configuration folder ($XDG_CONFIG_HOME, or ~/.config);
     // none when it is unknown.
-    LinuxShell(std::optional<std::filesystem::path> applicationData, DebugOutput& debug);
+    // `tray` is none without a session bus.
+    LinuxShell(std::optional<std::filesystem::path> applicationData, DebugOutput& debug,
+               StatusNotifierItem* tray = nullptr);
 
     std::optional<std::u16string> ApplicationDataFolder() override;
     std::u16string ExecutableFolder() override;
@@ -30,6 +34,7 @@ class LinuxShell final : public Shell {
   private:
     const std::optional<std::filesystem::path> applicationData;
     DebugOutput& debug;
+    StatusNotifierItem* const tray;
 };
 
 }  // namespace t47

@@ -230,6 +230,14 @@ void LinuxWindows::SetTitle(WindowHandle window, std::u16string_view title) {
     }
 }
 
+void LinuxWindows::AddLoopSource(LoopSource& source) {
+    loopSources.push_back(&source);
+}
+
+bool LinuxWindows::PostInProcess(WindowHandle window, MessageId id, WParam wParam, LParam lParam) {
+    return Post(window, id, wParam, lParam);
+}
+
 void LinuxWindows::SetToolWindowStyle(WindowHandle) {}
 
 void LinuxWindows::AcceptFromLowerPrivilege(WindowHandle, std::span<const MessageId>) {}
@@ -253,13 +261,23 @@ int LinuxWindows::RunMessageLoop(WindowHandle mainWindow) {
         for (const auto& [handle, socket] : own) {
             fds.push_back({socket, POLLIN, 0});
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        // The loop sources after the sockets, with the nearest of their time limits.
+        int timeout = -1;
+        for (LoopSource* source : loopSources) {
+            fds.push_back({source->Descriptor(), source->Events(), 0});
+            const int due = source->TimeoutMs();
+            timeout = due >= 0 && (timeout < 0 || due < timeout) ? due : timeout;
+        }
+        if (::poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return -1;
         }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
+        for (LoopSource* source : loopSources) {
+            source->Dispatch();
+        }
+        for (std::size_t i = 0; i < own.size(); ++i) {
             if (fds[i].revents == 0) {
                 continue;
             }

@@ -17,7 +17,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/linux/loop_source.h"
 #include "platform/linux/message_datagram.h"
 #include "platform/window_host.h"
 #include "platform/window_messages.h"
@@ -45,9 +47,17 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     // Takes the datagrams of every window this object created, until `mainWindow` is gone.
     int RunMessageLoop(WindowHandle mainWindow) override;
     std::uint32_t OsMajorVersion() override;
-    // Not offered: the agent gets no session notices on Linux.
+    // Not offered here: the desktop's session watch (linux_desktop.h) gives them.
     bool RegisterSessionNotices(WindowHandle window) override;
     void UnregisterSessionNotices(WindowHandle window) override;
+
+    // The loop also waits on this source and dispatches it; from the loop's thread or before
+    // the loop runs. The source outlives the loop.
+    void AddLoopSource(LoopSource& source);
+    // A message of this process's own (the desktop's tray, session and bus requests) for one
+    // of this object's windows; it does not count as one from another program.
+    // For now a plain Post: the loop's in-process queue takes it over.
+    bool PostInProcess(WindowHandle window, MessageId id, WParam wParam, LParam lParam);
 
   private:
     // A window this object created (socket, its inode and procedure) or found (title only).
@@ -72,6 +82,8 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     std::mutex mutex;  // guards the members below
     std::map<std::uintptr_t, Window> windows;
     std::uintptr_t nextHandle = 1;
+
+    std::vector<LoopSource*> loopSources;  // the loop's thread only
 };
 
 }  // namespace t47
