@@ -39,14 +39,20 @@ ProgramRun::ProgramRun(ProgramPaths programs) : paths(std::move(programs)) {
     fs::create_directories(folder / "run");
 }
 
+void ProgramRun::SetEnvironment(std::string name, std::string value) {
+    environment.emplace_back(std::move(name), std::move(value));
+}
+
 ChildSetup ProgramRun::Setup(const fs::path& program, std::vector<std::string> arguments,
                              const std::string& name) const {
-    return {program,
-            std::move(arguments),
-            {{"XDG_RUNTIME_DIR", (folder / "run").string()},
-             {"XDG_CONFIG_HOME", (folder / "config").string()}},
-            folder / (name + ".out"),
-            folder / (name + ".err")};
+    ChildSetup setup{program,
+                     std::move(arguments),
+                     {{"XDG_RUNTIME_DIR", (folder / "run").string()},
+                      {"XDG_CONFIG_HOME", (folder / "config").string()}},
+                     folder / (name + ".out"),
+                     folder / (name + ".err")};
+    setup.environment.insert(setup.environment.end(), environment.begin(), environment.end());
+    return setup;
 }
 
 std::string ProgramRun::FileText(const std::string& name) const {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/testing/child_program.h"
@@ -37,6 +38,9 @@ class ProgramRun {
     static constexpr std::chrono::milliseconds kPatience = std::chrono::minutes(1);
 
     explicit ProgramRun(ProgramPaths paths);
+
+    // Set for every program started from now on (a private bus's address, say).
+    void SetEnvironment(std::string name, std::string value);
 
     // A program run to its end.
     Outcome Run(const std::filesystem::path& program, std::vector<std::string> arguments);
@@ -67,6 +71,7 @@ class ProgramRun {
 
     const ProgramPaths paths;
     TempFolder folder;
+    std::vector<std::pair<std::string, std::string>> environment;
     std::unique_ptr<ChildProgram> agent;
     std::unique_ptr<ChildProgram> watch;
     int runs = 0;
