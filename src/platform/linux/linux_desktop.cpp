@@ -2,7 +2,14 @@
 
 #include <string>
 
+#include "contract/companion_contract.h"
+
 namespace t47 {
+namespace {
+
+constexpr LParam kLeftButtonDoubleClick = 0x203;
+
+}  // namespace
 
 LinuxDesktop::LinuxDesktop(LinuxWindows& linuxWindows, DebugOutput& debugOutput)
     : LinuxDesktop(linuxWindows, debugOutput, BusConnection::Open(BusConnection::Kind::kSession),
@@ -21,7 +28,12 @@ LinuxDesktop::LinuxDesktop(LinuxWindows& linuxWindows, DebugOutput& debugOutput,
         windows.PostInProcess(window, id, wParam, lParam);
     };
     if (session) {
-        tray = std::make_unique<StatusNotifierItem>(session->Bus(), deliver, debug);
+        tray = std::make_unique<StatusNotifierItem>(
+            session->Bus(),
+            [this](WindowHandle window, MessageId id, WParam wParam, LParam lParam) {
+                FromTray(window, id, wParam, lParam);
+            },
+            debug);
         notifications = std::make_unique<DesktopNotifications>(session->Bus(), debug);
         agentInterface = std::make_unique<AgentBusInterface>(session->Bus(), deliver, debug);
         windows.AddLoopSource(*session);
@@ -39,6 +51,20 @@ LinuxDesktop::LinuxDesktop(LinuxWindows& linuxWindows, DebugOutput& debugOutput,
 }
 
 LinuxDesktop::~LinuxDesktop() = default;
+
+void LinuxDesktop::FromTray(WindowHandle window, MessageId id, WParam wParam, LParam lParam) {
+    const bool forCompanion = (id == MSG_TRAY_CALLBACK && lParam == kLeftButtonDoubleClick) ||
+                              (id == kWmCommand && wParam == ID_TRAY_OPEN);
+    if (forCompanion && !companionInstalled() &&
+        windows.FindTopLevelWindow(kCompanionWindowTitle) == kNoWindow) {
+        notifications->Show("Norvane T47",
+                            "No companion program is installed. Configure the mouse with "
+                            "t47ctl: edit ~/.config/Norvane/T47/GamingMouse, then run "
+                            "\"t47ctl apply\". To open a program of your own here, make it "
+                            "~/.config/Norvane/T47/companion.");
+    }
+    windows.PostInProcess(window, id, wParam, lParam);
+}
 
 void LinuxDesktop::StateChanged(const AgentState& state) {
     if (agentInterface) {

@@ -5,6 +5,7 @@
 // system bus. Both connections are served by the windows' message loop. Where a bus or a
 // service is absent, its parts are off and the log says so once; the agent runs all the same.
 
+#include <functional>
 #include <memory>
 
 #include "platform/agent_state_sink.h"
@@ -32,6 +33,10 @@ class LinuxDesktop final : public AgentStateSink {
     // The windows, with logind's session notices for the window that registers for them.
     WindowHost& Windows() { return host; }
 
+    // Tells whether a companion UI can be started. Where none can, activating the icon or its
+    // first entry shows how to configure the mouse from the command line instead.
+    void SetCompanionCheck(std::function<bool()> installed) { companionInstalled = installed; }
+
     void StateChanged(const AgentState& state) override;
     void ShowDpiStage(std::int32_t stage) override;
 
@@ -55,8 +60,12 @@ class LinuxDesktop final : public AgentStateSink {
         LinuxDesktop& desktop;
     };
 
+    // The tray's requests; those for the companion UI checked first.
+    void FromTray(WindowHandle window, MessageId id, WParam wParam, LParam lParam);
+
     LinuxWindows& windows;
     DebugOutput& debug;
+    std::function<bool()> companionInstalled = [] { return true; };
     Host host{*this};
     std::unique_ptr<BusConnection> session;
     std::unique_ptr<BusConnection> system;

@@ -24,7 +24,9 @@ LinuxPlatform::LinuxPlatform(UserFolders folders)
       shell(folders.config, debug, desktop.Tray()),
       process(folders.runtime),
       registry(*files, debug, systemSettings),
-      parameters(*files, debug, systemSettings) {}
+      parameters(*files, debug, systemSettings) {
+    desktop.SetCompanionCheck([this] { return shell.CompanionCommand().has_value(); });
+}
 
 PlatformServices LinuxPlatform::Services() {
     return {*files, hid,     clock,    debug,      windows, desktop.Windows(),

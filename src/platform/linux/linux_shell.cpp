@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string>
 
+#include "contract/companion_contract.h"
 #include "platform/text_encoding.h"
 
 namespace t47 {
@@ -62,8 +63,30 @@ void LinuxShell::ShowPopupMenu(WindowHandle, std::span<const MenuEntry> entries)
     }
 }
 
+std::optional<std::filesystem::path> LinuxShell::CompanionCommand() {
+    std::filesystem::path beside = PathFromUtf16(ExecutableFolder()) / kCompanionProgram;
+    if (::access(beside.c_str(), X_OK) == 0) {
+        return beside;
+    }
+    if (applicationData) {
+        std::filesystem::path command = *applicationData / "Norvane" / "T47" / "companion";
+        if (::access(command.c_str(), X_OK) == 0) {
+            return command;
+        }
+    }
+    return std::nullopt;
+}
+
 void LinuxShell::OpenProgram(std::u16string_view path) {
-    const std::string program = PathFromUtf16(path).native();
+    std::filesystem::path chosen = PathFromUtf16(path);
+    if (chosen.filename() == kCompanionProgram) {
+        const std::optional<std::filesystem::path> command = CompanionCommand();
+        if (!command) {
+            return;  // nothing is started that does not exist
+        }
+        chosen = *command;
+    }
+    const std::string program = chosen.native();
     char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
     // Started by a child that ends at once, so the program is nobody's child here and leaves
     // no zombie. Between fork and exec only async-signal-safe calls.

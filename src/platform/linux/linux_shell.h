@@ -4,6 +4,10 @@
 // desktop, the StatusNotifierItem: the agent's "shown" menu gives the item its texts, and an
 // entry chosen on the panel comes back as kWmCommand. Programs start detached, as the user's
 // own.
+//
+// The companion UI is whatever program holds the window "Norvane T47"; the agent starts it as
+// "Gaming.exe" from its own folder, as on Windows, or else the user's companion command: an
+// executable (a program, a script, a link) at <application data>/Norvane/T47/companion.
 
 #include <filesystem>
 #include <optional>
@@ -30,6 +34,10 @@ class LinuxShell final : public Shell {
     void BringToForeground(WindowHandle window) override;
     void ShowPopupMenu(WindowHandle owner, std::span<const MenuEntry> entries) override;
     void OpenProgram(std::u16string_view path) override;
+
+    // What starts the companion UI: the program beside the agent, or the user's command; none
+    // when neither is there.
+    std::optional<std::filesystem::path> CompanionCommand();
 
   private:
     const std::optional<std::filesystem::path> applicationData;

@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -613,9 +615,9 @@ TEST_F(LinuxDesktopTest, TheAgentOnADesktop) {
     const std::string itemName = panel.registered[0];
 
     // The menu's texts are read from the language file when the panel asks for them.
-    std::unique_ptr<Reply> layout =
-        buses.Call(*buses.fakes, itemName.c_str(), "/MenuBar", "com.canonical.dbusmenu", "GetLayout",
-                   [](sd_bus_message* m) { sd_bus_message_append(m, "iias", 0, -1, 0); });
+    std::unique_ptr<Reply> layout = buses.Call(
+        *buses.fakes, itemName.c_str(), "/MenuBar", "com.canonical.dbusmenu", "GetLayout",
+        [](sd_bus_message* m) { sd_bus_message_append(m, "iias", 0, -1, 0); });
     EXPECT_EQ(Labels(layout->message),
               (std::vector<std::string>{"1=Open Norvane T47", "2=Hide icon"}));
 
@@ -630,6 +632,27 @@ TEST_F(LinuxDesktopTest, TheAgentOnADesktop) {
     std::int32_t dpiStage = 0;
     sd_bus_message_read(stage->message, "v", "i", &dpiStage);
     EXPECT_EQ(server.calls[0].second, "DPI stage " + std::to_string(dpiStage) + " of 7");
+
+    // Without a companion program, activating the icon says how to do without; with the
+    // user's companion command, the menu's first entry starts it.
+    const auto openCompanion = [&](const char* member, const char* interface, const char* path,
+                                   const std::function<void(sd_bus_message*)>& append) {
+        EXPECT_FALSE(
+            buses.Call(*buses.fakes, itemName.c_str(), path, interface, member, append)->IsError());
+    };
+    openCompanion("Activate", "org.kde.StatusNotifierItem", "/StatusNotifierItem",
+                  [](sd_bus_message* m) { sd_bus_message_append(m, "ii", 0, 0); });
+    ASSERT_TRUE(buses.Pump([&server] { return server.calls.size() == 2; }));
+    EXPECT_EQ(server.calls[1].first, 1u) << "the same bubble";
+    const std::filesystem::path command = run.Folder() / "config/Norvane/T47/companion";
+    std::ofstream(command) << "#!/bin/sh\necho started >> \"$0.log\"\n";
+    std::filesystem::permissions(command, std::filesystem::perms::owner_all);
+    openCompanion("Event", "com.canonical.dbusmenu", "/MenuBar", [](sd_bus_message* m) {
+        sd_bus_message_append(m, "isvu", 1, "clicked", "s", "", 0);
+    });
+    ASSERT_TRUE(buses.Pump(
+        [&command] { return test::ReadFileBytes(command.string() + ".log") == "started\n"; }));
+    EXPECT_EQ(server.calls.size(), 2u);
 
     // Locked: the icon goes; unlocked: the mouse is read again and the icon comes back.
     sd_bus_emit_signal(buses.fakeSystem->Bus(), kSessionPath, "org.freedesktop.login1.Session",
