@@ -1,10 +1,12 @@
 #include "platform/linux/testing/private_bus.h"
 
+#include <poll.h>
 #include <systemd/sd-bus.h>
 
 #include <chrono>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace t47::test {
 namespace {
@@ -52,6 +54,27 @@ std::unique_ptr<BusConnection> PrivateBus::Connect() const {
         return nullptr;
     }
     return std::make_unique<BusConnection>(bus);
+}
+
+bool ServeUntil(std::span<BusConnection* const> connections, const std::function<bool()>& done,
+                std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        for (BusConnection* connection : connections) {
+            connection->Dispatch();
+        }
+        if (done()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::vector<pollfd> fds;
+        for (BusConnection* connection : connections) {
+            fds.push_back({connection->Descriptor(), connection->Events(), 0});
+        }
+        ::poll(fds.data(), fds.size(), 50);
+    }
 }
 
 }  // namespace t47::test

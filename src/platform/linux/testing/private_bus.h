@@ -4,8 +4,11 @@
 // lets every connection own any name and send anything, and ends with this object. Tests of
 // the desktop use one as the session bus and another as the system bus.
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/linux/bus_connection.h"
@@ -31,5 +34,10 @@ class PrivateBus {
     std::unique_ptr<ChildProgram> daemon;
     bool ready = false;
 };
+
+// Serves the connections, in this thread, until `done`; false when it did not come within
+// `patience`.
+bool ServeUntil(std::span<BusConnection* const> connections, const std::function<bool()>& done,
+                std::chrono::milliseconds patience);
 
 }  // namespace t47::test
