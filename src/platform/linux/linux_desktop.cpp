@@ -1,6 +1,7 @@
 #include "platform/linux/linux_desktop.h"
 
 #include <string>
+#include <utility>
 
 #include "contract/companion_contract.h"
 
@@ -38,7 +39,7 @@ LinuxDesktop::LinuxDesktop(LinuxWindows& linuxWindows, DebugOutput& debugOutput,
         agentInterface = std::make_unique<AgentBusInterface>(session->Bus(), deliver, debug);
         windows.AddLoopSource(*session);
     } else {
-        debug.Write(
+        absences.push_back(
             u"Desktop: no session bus; the tray icon, the notifications and the "
             u"agent's bus interface are off\n");
     }
@@ -46,7 +47,7 @@ LinuxDesktop::LinuxDesktop(LinuxWindows& linuxWindows, DebugOutput& debugOutput,
         sessionWatch = std::make_unique<LogindSessionWatch>(system->Bus(), deliver, debug);
         windows.AddLoopSource(*system);
     } else {
-        debug.Write(u"Desktop: no system bus; lock, unlock and sleep go unheard\n");
+        absences.push_back(u"Desktop: no system bus; lock, unlock and sleep go unheard\n");
     }
 }
 
@@ -106,6 +107,9 @@ std::uint32_t LinuxDesktop::Host::OsMajorVersion() {
 
 // The agent window registers at its creation: it is also the window the bus interface serves.
 bool LinuxDesktop::Host::RegisterSessionNotices(WindowHandle window) {
+    for (const std::u16string& line : std::exchange(desktop.absences, {})) {
+        desktop.debug.Write(line);
+    }
     if (desktop.agentInterface) {
         desktop.agentInterface->SetAgentWindow(window);
     }

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/agent_state_sink.h"
 #include "platform/debug_output.h"
@@ -66,6 +68,9 @@ class LinuxDesktop final : public AgentStateSink {
     LinuxWindows& windows;
     DebugOutput& debug;
     std::function<bool()> companionInstalled = [] { return true; };
+    // The parts that are off, said once when the agent window registers (after the program's
+    // own first line, and never by a program that ends before it has an agent window).
+    std::vector<std::u16string> absences;
     Host host{*this};
     std::unique_ptr<BusConnection> session;
     std::unique_ptr<BusConnection> system;

@@ -79,7 +79,8 @@ std::optional<std::filesystem::path> LinuxShell::CompanionCommand() {
 
 void LinuxShell::OpenProgram(std::u16string_view path) {
     std::filesystem::path chosen = PathFromUtf16(path);
-    if (chosen.filename() == kCompanionProgram) {
+    // The companion UI where the agent looks for it, else the user's companion command.
+    if (chosen.filename() == kCompanionProgram && ::access(chosen.c_str(), X_OK) != 0) {
         const std::optional<std::filesystem::path> command = CompanionCommand();
         if (!command) {
             return;  // nothing is started that does not exist

@@ -517,9 +517,12 @@ TEST_F(LinuxDesktopTest, WithoutBusesEveryPartIsOffAndSaidOnce) {
     Lines debug;
     LinuxDesktop desktop(windows, debug, nullptr, nullptr);
     EXPECT_EQ(desktop.Tray(), nullptr);
+    EXPECT_TRUE(debug.lines.empty()) << "said when the agent window registers";
     EXPECT_FALSE(desktop.Windows().RegisterSessionNotices(kAgent));
     desktop.StateChanged({true, 1, 2});
     desktop.ShowDpiStage(2);
+    desktop.Windows().UnregisterSessionNotices(kAgent);
+    EXPECT_FALSE(desktop.Windows().RegisterSessionNotices(kAgent));
     EXPECT_EQ(debug.lines.size(), 2u);
 }
 
