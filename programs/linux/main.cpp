@@ -31,8 +31,9 @@ void Say(DebugOutput& debug, const std::string& line) {
 std::string RuntimeFolderTrouble(const UserFolders& folders) {
     const std::string problem = PrivateFolderProblem(folders.runtime);
     return problem.empty() ? "a socket cannot be made in it"
-                           : "it " + problem + " (it must be a folder of this user's that "
-                                               "nobody else can enter)";
+                           : "it " + problem +
+                                 " (it must be a folder of this user's that "
+                                 "nobody else can enter)";
 }
 
 int RunAgent(const AgentOptions& options) {
@@ -51,7 +52,7 @@ int RunAgent(const AgentOptions& options) {
     }
     CHidApp app({services.files, simulated ? *simulated : services.hid, services.clock,
                  services.debug, services.messages, services.windows, services.shell,
-                 services.process, services.registry, services.parameters});
+                 services.process, services.registry, services.parameters, services.state});
     // One agent per user is decided before any window exists, so that an agent about to lose
     // the race never takes a window's name.
     if (!app.TakeSingleInstance()) {
@@ -93,8 +94,8 @@ int RunAgent(const AgentOptions& options) {
     }
     const std::filesystem::path settingsFile = PathFromUtf16(app.AgentWindow()->SettingsPath());
     if (const std::string trouble = SettingsFileTrouble(settingsFile); !trouble.empty()) {
-        Say(services.debug, "t47agent: the settings file " + settingsFile.string() + " " +
-                                trouble + "; the agent goes on with what it has in memory");
+        Say(services.debug, "t47agent: the settings file " + settingsFile.string() + " " + trouble +
+                                "; the agent goes on with what it has in memory");
     } else if (settingsFile.empty()) {
         std::string why = "neither XDG_CONFIG_HOME nor HOME is set";
         if (folders.config) {

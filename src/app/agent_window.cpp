@@ -34,6 +34,14 @@ WindowHandle CMyWnd::CreateAgentWindow() {
 
 std::optional<LParam> CMyWnd::HandleMessage(WindowHandle target, MessageId id, WParam wParam,
                                             LParam lParam) {
+    const std::optional<LParam> result = Handle(target, id, wParam, lParam);
+    // The desktop hears what the message changed (on Windows nobody listens).
+    platform.state.StateChanged({mouseConnected, appliedSettings.Active, currentProfile.DPI_Cur});
+    return result;
+}
+
+std::optional<LParam> CMyWnd::Handle(WindowHandle target, MessageId id, WParam wParam,
+                                     LParam lParam) {
     switch (id) {
         case kWmCreate:
             window = target;

@@ -89,6 +89,7 @@ class CMyWnd final : public WindowProcedure {
     const HidDeviceLink& DeviceLink() const { return deviceLink; }
 
   private:
+    std::optional<LParam> Handle(WindowHandle window, MessageId id, WParam wParam, LParam lParam);
     void LoadSettings();
     // The mouse answered a download: Device = 1, and the icon when the settings want it.
     void OnMouseAnswered();
@@ -114,6 +115,8 @@ class CMyWnd final : public WindowProcedure {
     ProfileData currentProfile{};
     TrayIcon trayIconData;
     int sessionSuspended = 0;
+    // The mouse answered the latest read (and the session has not been suspended since).
+    bool mouseConnected = false;
     // One agent per process: the tray icon flag lives with the window that shows the icon.
     int trayIconShown = 0;
 };

@@ -38,6 +38,9 @@ LParam CMyWnd::OnDeviceDpi(WParam stage) {
     currentProfile.DPI_Cur = value;
     WriteDpiCur(platform.files, settingsPath, appliedSettings.Active, value);
     PostToCompanion(MSG_UI_DPI_CHANGED, static_cast<WParam>(appliedSettings.Active), value - 1);
+    if (appliedSettings.Show_OSD == 1) {
+        platform.state.ShowDpiStage(value);
+    }
     return 1;
 }
 
@@ -56,6 +59,7 @@ LParam CMyWnd::OnDeviceChange(WParam event) {
     if (DownloadDeviceState() != 0) {
         OnMouseAnswered();
     } else {
+        mouseConnected = false;
         PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
         RemoveTrayIcon();
     }
@@ -63,6 +67,7 @@ LParam CMyWnd::OnDeviceChange(WParam event) {
 }
 
 void CMyWnd::OnMouseAnswered() {
+    mouseConnected = true;
     WriteDeviceFlag(platform.files, settingsPath, 1);
     if (appliedSettings.Show_TrayIcon != 0) {
         AddTrayIcon();
@@ -74,6 +79,7 @@ LParam CMyWnd::OnSessionChange(WParam event) {
         case SessionAction::kSuspend:
             RemoveTrayIcon();
             sessionSuspended = 1;
+            mouseConnected = false;
             WriteDeviceFlag(platform.files, settingsPath, 0);
             break;
         case SessionAction::kConnect:
@@ -81,6 +87,7 @@ LParam CMyWnd::OnSessionChange(WParam event) {
             if (DownloadDeviceState() != 0) {
                 OnMouseAnswered();
             } else {
+                mouseConnected = false;
                 PostToCompanion(MSG_UI_DEVICE_STATE, DEVICE_STATE_ABSENT, 0);
             }
             break;

@@ -3,6 +3,7 @@
 // Everything the agent needs of the operating system, handed to it by reference when it is
 // built: a program passes the system's own implementations, a test the in-memory platform.
 
+#include "platform/agent_state_sink.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/hid_bus.h"
@@ -27,6 +28,7 @@ struct PlatformServices {
     Process& process;
     Registry& registry;
     SystemParameters& parameters;
+    AgentStateSink& state;
 };
 
 }  // namespace t47

@@ -41,6 +41,10 @@ ProgramRun::ProgramRun(ProgramPaths programs, Variables variables)
     fs::create_directories(folder / "run");
 }
 
+void ProgramRun::SetEnvironment(std::string name, std::string value) {
+    environment.emplace_back(std::move(name), std::move(value));
+}
+
 ChildSetup ProgramRun::Setup(const fs::path& program, std::vector<std::string> arguments,
                              const std::string& name) const {
     Variables variables = {{"XDG_RUNTIME_DIR", (folder / "run").string()},

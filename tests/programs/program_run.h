@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/testing/child_program.h"
@@ -42,6 +43,9 @@ class ProgramRun {
     // programs see no desktop, so that no run changes the pointer of whoever runs the tests.
     explicit ProgramRun(ProgramPaths paths, Variables environment = {});
 
+    // Set (or replaced) for every program started from now on (a private bus's address, say).
+    void SetEnvironment(std::string name, std::string value);
+
     // A program run to its end.
     Outcome Run(const std::filesystem::path& program, std::vector<std::string> arguments);
     Outcome Control(std::vector<std::string> arguments);
@@ -70,7 +74,7 @@ class ProgramRun {
     std::string FileText(const std::string& name) const;
 
     const ProgramPaths paths;
-    const Variables environment;
+    Variables environment;
     TempFolder folder;
     std::unique_ptr<ChildProgram> agent;
     std::unique_ptr<ChildProgram> watch;

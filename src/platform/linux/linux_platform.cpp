@@ -39,20 +39,24 @@ DesktopSession DesktopSessionFromEnvironment() {
     return {variable("XDG_CURRENT_DESKTOP"), variable("PATH")};
 }
 
-LinuxPlatform::LinuxPlatform(UserFolders folders, const DesktopSession& desktop)
+LinuxPlatform::LinuxPlatform(UserFolders folders, const DesktopSession& session)
     : systemSettings(SystemSettingsPath(folders)),
       files(MakeSystemProfileFiles()),
       windows(folders.runtime),
+      desktop(windows, debug),
       hid(folders.sysfs, folders.dev, nodeIo, windows),
-      shell(folders.config, debug),
+      shell(folders.config, debug, desktop.Tray()),
       process(folders.runtime),
       registry(*files, debug, systemSettings),
-      desktopPrograms(desktop.searchPath),
-      desktopPointer(DesktopPointerOf(desktop, desktopPrograms, debug)),
-      parameters(*files, debug, systemSettings, desktopPointer.get()) {}
+      desktopPrograms(session.searchPath),
+      desktopPointer(DesktopPointerOf(session, desktopPrograms, debug)),
+      parameters(*files, debug, systemSettings, desktopPointer.get()) {
+    desktop.SetCompanionCheck([this] { return shell.CompanionCommand().has_value(); });
+}
 
 PlatformServices LinuxPlatform::Services() {
-    return {*files, hid, clock, debug, windows, windows, shell, process, registry, parameters};
+    return {*files, hid,     clock,    debug,      windows, desktop.Windows(),
+            shell,  process, registry, parameters, desktop};
 }
 
 }  // namespace t47

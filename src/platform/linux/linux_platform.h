@@ -11,6 +11,7 @@
 #include "platform/linux/hidraw_node_io.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_debug_output.h"
+#include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_hid_bus.h"
 #include "platform/linux/linux_process.h"
 #include "platform/linux/linux_registry.h"
@@ -42,7 +43,7 @@ class LinuxPlatform {
     // Creates the product folder in the application-data folder, which on Windows the
     // installer leaves behind, so that the agent's settings can be written from the start.
     explicit LinuxPlatform(UserFolders folders = UserFoldersFromEnvironment(),
-                           const DesktopSession& desktop = DesktopSessionFromEnvironment());
+                           const DesktopSession& session = DesktopSessionFromEnvironment());
 
     PlatformServices Services();
     // The windows, for what only Linux offers: a close ahead of the queue, the folder's loss.
@@ -56,6 +57,7 @@ class LinuxPlatform {
     LinuxDebugOutput debug;
     LinuxClock clock;
     LinuxWindows windows;
+    LinuxDesktop desktop;
     SystemHidrawNodeIo nodeIo;
     LinuxHidBus hid;
     LinuxShell shell;

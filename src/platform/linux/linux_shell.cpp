@@ -6,12 +6,14 @@
 #include <cerrno>
 #include <string>
 
+#include "contract/companion_contract.h"
 #include "platform/text_encoding.h"
 
 namespace t47 {
 
-LinuxShell::LinuxShell(std::optional<std::filesystem::path> folder, DebugOutput& debugOutput)
-    : applicationData(std::move(folder)), debug(debugOutput) {}
+LinuxShell::LinuxShell(std::optional<std::filesystem::path> folder, DebugOutput& debugOutput,
+                       StatusNotifierItem* trayItem)
+    : applicationData(std::move(folder)), debug(debugOutput), tray(trayItem) {}
 
 std::optional<std::u16string> LinuxShell::ApplicationDataFolder() {
     std::error_code error;
@@ -35,11 +37,17 @@ bool LinuxShell::CreateFolder(std::u16string_view path) {
 
 bool LinuxShell::AddTrayIcon(const TrayIcon& icon) {
     debug.Write(u"Tray icon shown: " + icon.tip + u"\n");
+    if (tray != nullptr) {
+        tray->Show(icon);
+    }
     return true;
 }
 
 bool LinuxShell::DeleteTrayIcon(const TrayIcon& icon) {
     debug.Write(u"Tray icon removed: " + icon.tip + u"\n");
+    if (tray != nullptr) {
+        tray->Hide();
+    }
     return true;
 }
 
@@ -50,10 +58,36 @@ void LinuxShell::ShowPopupMenu(WindowHandle, std::span<const MenuEntry> entries)
         debug.Write(u"Tray menu: " + Utf16FromUtf8(std::to_string(entry.commandId)) + u" " +
                     entry.text + u"\n");
     }
+    if (tray != nullptr) {
+        tray->MenuShown(entries);
+    }
+}
+
+std::optional<std::filesystem::path> LinuxShell::CompanionCommand() {
+    std::filesystem::path beside = PathFromUtf16(ExecutableFolder()) / kCompanionProgram;
+    if (::access(beside.c_str(), X_OK) == 0) {
+        return beside;
+    }
+    if (applicationData) {
+        std::filesystem::path command = *applicationData / "Norvane" / "T47" / "companion";
+        if (::access(command.c_str(), X_OK) == 0) {
+            return command;
+        }
+    }
+    return std::nullopt;
 }
 
 void LinuxShell::OpenProgram(std::u16string_view path) {
-    const std::string program = PathFromUtf16(path).native();
+    std::filesystem::path chosen = PathFromUtf16(path);
+    // The companion UI where the agent looks for it, else the user's companion command.
+    if (chosen.filename() == kCompanionProgram && ::access(chosen.c_str(), X_OK) != 0) {
+        const std::optional<std::filesystem::path> command = CompanionCommand();
+        if (!command) {
+            return;  // nothing is started that does not exist
+        }
+        chosen = *command;
+    }
+    const std::string program = chosen.native();
     char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
     // Started by a child that ends at once, so the program is nobody's child here and leaves
     // no zombie. Between fork and exec only async-signal-safe calls.

@@ -375,14 +375,41 @@ int LinuxWindows::RunMessageLoop(WindowHandle mainWindow) {
         }
         if (next) {
             Dispatch(*next);
+            for (LoopSource* source : loopSources) {
+                source->Dispatch();  // a busy queue never starves the bus
+            }
             continue;
         }
-        pollfd wake{loopWake, POLLIN, 0};
-        if (::poll(&wake, 1, -1) < 0 && errno != EINTR) {
+        if (!WaitForWork()) {
             return -1;
         }
-        DrainEventFd(loopWake);
     }
+}
+
+bool LinuxWindows::WaitForWork() {
+    std::vector<pollfd> fds{{loopWake, POLLIN, 0}};
+    int timeout = -1;  // the nearest time limit of the sources
+    for (LoopSource* source : loopSources) {
+        fds.push_back({source->Descriptor(), source->Events(), 0});
+        const int due = source->TimeoutMs();
+        timeout = due >= 0 && (timeout < 0 || due < timeout) ? due : timeout;
+    }
+    if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
+        return false;
+    }
+    DrainEventFd(loopWake);
+    for (LoopSource* source : loopSources) {
+        source->Dispatch();
+    }
+    return true;
+}
+
+void LinuxWindows::AddLoopSource(LoopSource& source) {
+    loopSources.push_back(&source);
+}
+
+bool LinuxWindows::PostInProcess(WindowHandle window, MessageId id, WParam wParam, LParam lParam) {
+    return Post(window, id, wParam, lParam);
 }
 
 void LinuxWindows::Dispatch(const Queued& queued) {
@@ -508,9 +535,13 @@ void LinuxWindows::WatchFolder() {
     }
 }
 
-bool LinuxWindows::IsOwnSocketName(std::string_view name) const {
+bool LinuxWindows::OwnSocketNameGone(std::string_view name) const {
+    // The event may be an older window's of the same name: only a live window's socket that is
+    // no longer at its place counts.
     return std::any_of(windows.begin(), windows.end(), [this, name](const auto& entry) {
-        return entry.second.socket >= 0 && RuntimeFileName(entry.second.title, ".window") == name;
+        const Window& window = entry.second;
+        return window.socket >= 0 && RuntimeFileName(window.title, ".window") == name &&
+               SocketInode(SocketPath(window.title)) != window.inode;
     });
 }
 
@@ -534,7 +565,7 @@ void LinuxWindows::OnFolderEvents() {
                 lost = true;
             } else if (event.mask & (IN_DELETE | IN_MOVED_FROM)) {
                 // A live window's socket taken away: nobody can find that window any more.
-                lost = lost || IsOwnSocketName(name);
+                lost = lost || OwnSocketNameGone(name);
             } else if ((event.mask & IN_ATTRIB) && name.empty()) {
                 changed = true;
             }

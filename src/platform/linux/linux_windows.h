@@ -39,6 +39,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/loop_source.h"
 #include "platform/window_host.h"
 #include "platform/window_messages.h"
 
@@ -75,7 +76,7 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     // 0 then.
     int RunMessageLoop(WindowHandle mainWindow) override;
     std::uint32_t OsMajorVersion() override;
-    // Not offered: the agent gets no session notices on Linux.
+    // Not offered here: the desktop's session watch (linux_desktop.h) gives them.
     bool RegisterSessionNotices(WindowHandle window) override;
     void UnregisterSessionNotices(WindowHandle window) override;
 
@@ -84,6 +85,14 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     void RequestClose(WindowHandle window);
     // The runtime folder went or was replaced while this object's windows lived in it.
     bool RuntimeFolderLost() const { return folderLost.load(); }
+
+    // The loop also waits on this source and serves it after every wake and every message it
+    // dispatched; from the loop's thread or before the loop runs. The source outlives the loop.
+    void AddLoopSource(LoopSource& source);
+    // A message of this process's own (the desktop's tray, session and bus requests) for one
+    // of this object's windows, as Post gives it: posts to its own windows never leave the
+    // process, and never count as another program's.
+    bool PostInProcess(WindowHandle window, MessageId id, WParam wParam, LParam lParam);
 
   private:
     // A window this object created (socket, its inode, procedure and what it accepts from
@@ -116,8 +125,10 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     void ReceiveFrom(int socket);
     void WatchFolder();  // the lock is held
     void OnFolderEvents();
-    bool IsOwnSocketName(std::string_view name) const;  // the lock is held
+    bool OwnSocketNameGone(std::string_view name) const;  // the lock is held
     static void Wake(int eventFd);
+    // Waits for the queue, the close requests or a loop source; serves the sources.
+    bool WaitForWork();
 
     const std::filesystem::path folder;
     const std::chrono::milliseconds postPatience;
@@ -134,7 +145,8 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     std::deque<Queued> queue;
     std::vector<WindowHandle> closeRequests;
     bool queueWasFull = false;
-    std::jthread receiver;  // last: stopped and joined before the rest goes
+    std::vector<LoopSource*> loopSources;  // the loop's thread only
+    std::jthread receiver;                 // last: stopped and joined before the rest goes
 };
 
 }  // namespace t47

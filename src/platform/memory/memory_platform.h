@@ -18,6 +18,7 @@
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_system_parameters.h"
 #include "platform/memory/memory_windows.h"
+#include "platform/memory/recorded_agent_state.h"
 #include "platform/memory/recorded_debug_output.h"
 #include "platform/platform_services.h"
 #include "platform/profile/profile_engine.h"
@@ -42,6 +43,7 @@ class MemoryPlatform {
     MemoryRegistry registry;
     MemorySystemParameters parameters{clock};
     ProfileEngine files;
+    RecordedAgentState state;
 };
 
 }  // namespace t47

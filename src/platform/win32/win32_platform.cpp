@@ -3,7 +3,8 @@
 namespace t47 {
 
 PlatformServices Win32Platform::Services() {
-    return {files, hid, clock, debug, windows, windows, shell, process, registry, parameters};
+    return {files, hid,     clock,    debug,      windows, windows,
+            shell, process, registry, parameters, state};
 }
 
 }  // namespace t47

@@ -30,6 +30,7 @@ class Win32Platform {
     Win32Process process;
     Win32Registry registry;
     Win32SystemParameters parameters;
+    NoAgentStateSink state;
 };
 
 }  // namespace t47
