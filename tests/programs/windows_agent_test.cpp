@@ -356,6 +356,24 @@ TEST_F(WindowsAgentTest, LivesFromStartUpThroughRequestsDpiNoticesAndUnplugToIts
     EXPECT_TRUE(CompanionReceived("MSG_UI_SETTINGS_READ wParam=0x0 lParam=0x0"));
     EXPECT_EQ(Setting(profile, u"DPI_Cur"), 2);
 
+    // Unplugged and plugged in again within the second after that read: the mouse that went
+    // is missed all the same, and the one plugged in is heard on handles of its own.
+    const std::string absent = "MSG_UI_DEVICE_STATE wParam=0x917 lParam=0x0";
+    const auto absentCount = [&] {
+        const Texts lines = CompanionLines();
+        return std::count(lines.begin(), lines.end(), absent);
+    };
+    const auto absentBefore = absentCount();
+    mouse.Unplug();
+    EXPECT_TRUE(Eventually([&] { return absentCount() > absentBefore; }));
+    mouse.Plug();
+    const std::vector<std::uint8_t> stage6{2, 0, 6, 0};
+    EXPECT_TRUE(Eventually([&] {
+        mouse.SendInputReport(stage6);  // until the agent has the new handles
+        return Holds(CompanionLines(), "MSG_UI_DPI_CHANGED wParam=0x0 lParam=0x5");
+    }));
+    EXPECT_EQ(Setting(profile, u"DPI_Cur"), 6);
+
     // Closed as the system closes it, the agent tells the stand-in, closes the on-screen
     // display's window (which the close then destroys), and ends with 0.
     OsdWindow osd;

@@ -220,6 +220,13 @@ bool LinuxWindows::Post(WindowHandle window, MessageId id, WParam wParam, LParam
             return false;
         }
         if (found->second.socket >= 0) {
+            // What other processes posted before this goes first, as it would on Windows: it
+            // may still wait in a socket, not yet taken by the receiving thread.
+            for (const auto& [handle, own] : windows) {
+                if (own.socket >= 0) {
+                    DrainSocket(WindowHandle{handle}, own.socket);
+                }
+            }
             return Enqueue({window, message, false});
         }
         title = found->second.title;
@@ -502,7 +509,10 @@ void LinuxWindows::ReceiveFrom(int socket) {
     if (owner == windows.end()) {
         return;
     }
-    const WindowHandle window{owner->first};
+    DrainSocket(WindowHandle{owner->first}, socket);
+}
+
+void LinuxWindows::DrainSocket(WindowHandle window, int socket) {
     for (;;) {
         if (queue.size() >= kQueueLimit) {
             queueWasFull = true;

@@ -123,6 +123,8 @@ class LinuxWindows final : public WindowMessages, public WindowHost {
     void StartReceiving();  // the lock is held
     void Receive(std::stop_token stop);
     void ReceiveFrom(int socket);
+    // Moves the window's waiting datagrams into the queue, as room allows; the lock is held.
+    void DrainSocket(WindowHandle window, int socket);
     void WatchFolder();  // the lock is held
     void OnFolderEvents();
     bool OwnSocketNameGone(std::string_view name) const;  // the lock is held
