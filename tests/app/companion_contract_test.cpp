@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "platform/window_messages.h"
+
 namespace t47 {
 namespace {
 
