@@ -9,6 +9,8 @@ ParsedAgentOptions ParseAgentOptions(std::span<const std::string> arguments) {
             parsed.options.simulatedMouse = true;
         } else if (argument == "--help" || argument == "-h") {
             parsed.options.help = true;
+        } else if (argument == "--version") {
+            parsed.options.version = true;
         } else {
             parsed.error = "unknown argument \"" + argument + "\" (t47agent --help lists them)";
             return parsed;

@@ -12,6 +12,7 @@ namespace t47 {
 struct AgentOptions {
     bool simulatedMouse = false;  // --simulated-mouse
     bool help = false;            // --help, -h
+    bool version = false;         // --version
 };
 
 struct ParsedAgentOptions {
@@ -23,13 +24,14 @@ struct ParsedAgentOptions {
 ParsedAgentOptions ParseAgentOptions(std::span<const std::string> arguments);
 
 inline constexpr std::string_view kAgentUsage =
-    "usage: t47agent [--simulated-mouse]\n"
+    "usage: t47agent [--simulated-mouse | --help | --version]\n"
     "\n"
     "The Norvane T47 agent, in the foreground; its debug lines go to standard error.\n"
     "It ends when it is closed (t47ctl stop) or interrupted (Ctrl-C, SIGTERM).\n"
     "\n"
     "  --simulated-mouse  when no Norvane T47 is attached, use a simulated one, driven by\n"
     "                     t47ctl press-dpi, unplug and plug\n"
-    "  -h, --help         this text\n";
+    "  -h, --help         this text\n"
+    "  --version          the agent's version\n";
 
 }  // namespace t47

@@ -17,6 +17,7 @@
 #include "platform/text_encoding.h"
 #include "simulated_mouse_bus.h"
 #include "simulated_mouse_window.h"
+#include "t47_version.h"
 
 namespace t47 {
 namespace {
@@ -100,6 +101,10 @@ int main(int argc, char** argv) {
     }
     if (parsed.options.help) {
         std::cout << t47::kAgentUsage;
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << "t47agent " T47_VERSION_TEXT "\n";
         return 0;
     }
     return t47::RunAgent(parsed.options);
