@@ -7,10 +7,10 @@ ParsedAgentOptions ParseAgentOptions(std::span<const std::string> arguments) {
     for (const std::string& argument : arguments) {
         if (argument == "--simulated-mouse") {
             parsed.options.simulatedMouse = true;
-        } else if (argument == "--help" || argument == "-h") {
-            parsed.options.help = true;
         } else if (argument == "--version") {
             parsed.options.version = true;
+        } else if (argument == "--help" || argument == "-h") {
+            parsed.options.help = true;
         } else {
             parsed.error = "unknown argument \"" + argument + "\" (t47agent --help lists them)";
             return parsed;

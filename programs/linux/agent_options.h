@@ -24,7 +24,7 @@ struct ParsedAgentOptions {
 ParsedAgentOptions ParseAgentOptions(std::span<const std::string> arguments);
 
 inline constexpr std::string_view kAgentUsage =
-    "usage: t47agent [--simulated-mouse | --help | --version]\n"
+    "usage: t47agent [--simulated-mouse]\n"
     "\n"
     "The Norvane T47 agent, in the foreground; its debug lines go to standard error.\n"
     "It ends when it is closed (t47ctl stop) or interrupted (Ctrl-C, SIGTERM).\n"
@@ -32,6 +32,6 @@ inline constexpr std::string_view kAgentUsage =
     "  --simulated-mouse  when no Norvane T47 is attached, use a simulated one, driven by\n"
     "                     t47ctl press-dpi, unplug and plug\n"
     "  -h, --help         this text\n"
-    "  --version          the agent's version\n";
+    "  --version          the version number\n";
 
 }  // namespace t47

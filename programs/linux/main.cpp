@@ -13,17 +13,25 @@
 #include "mouse_choice.h"
 #include "platform/linux/attached_hid_nodes.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/runtime_folder.h"
 #include "platform/linux/stop_signals.h"
 #include "platform/text_encoding.h"
 #include "simulated_mouse_bus.h"
 #include "simulated_mouse_window.h"
-#include "t47_version.h"
 
 namespace t47 {
 namespace {
 
 void Say(DebugOutput& debug, const std::string& line) {
     debug.Write(Utf16FromUtf8(line + '\n'));
+}
+
+// Why the runtime folder cannot hold the agent's window, in a few words.
+std::string RuntimeFolderTrouble(const UserFolders& folders) {
+    const std::string problem = PrivateFolderProblem(folders.runtime);
+    return problem.empty() ? "a socket cannot be made in it"
+                           : "it " + problem + " (it must be a folder of this user's that "
+                                               "nobody else can enter)";
 }
 
 int RunAgent(const AgentOptions& options) {
@@ -37,56 +45,64 @@ int RunAgent(const AgentOptions& options) {
     const MouseChoice choice = ChooseMouse(attached, options.simulatedMouse);
     Say(services.debug, MouseChoiceLine(choice, attached));
     std::optional<SimulatedMouseBus> simulated;
-    std::optional<SimulatedMouseWindow> control;
-    bool controlCreated = false;
     if (choice == MouseChoice::kSimulated) {
         simulated.emplace(services.clock, services.messages, services.debug);
+    }
+    CHidApp app({services.files, simulated ? *simulated : services.hid, services.clock,
+                 services.debug, services.messages, services.windows, services.shell,
+                 services.process, services.registry, services.parameters});
+    // One agent per user is decided before any window exists, so that an agent about to lose
+    // the race never takes a window's name.
+    if (!app.TakeSingleInstance()) {
+        // As on Windows, a second agent touches nothing and ends at once, successfully.
+        Say(services.debug, "t47agent: an agent already runs for this user; this one ends");
+        return 0;
+    }
+
+    std::optional<SimulatedMouseWindow> control;
+    bool controlCreated = false;
+    if (simulated) {
         // Before the agent window, so that t47ctl finds the mouse as soon as the agent runs:
         // what it posts during the start-up waits for the message loop.
         control.emplace(simulated->Mouse(), services.debug);
         controlCreated = control->Create(services.windows);
     }
 
-    // Ctrl-C, SIGTERM from systemd: the agent window closes as kWmClose would close it, also
-    // when the signal comes during the start-up, before the window is known here.
+    // Ctrl-C, SIGTERM from systemd: the agent window closes as kWmClose would close it, ahead
+    // of the requests still queued, also when the signal comes during the start-up, before the
+    // window is known here.
     std::atomic<WindowHandle> agentWindow{kNoWindow};
     std::atomic<bool> stopAsked{false};
-    const auto closeAgentWindow = [&services, &agentWindow] {
-        const WindowHandle window = agentWindow.load();
-        if (window != kNoWindow) {
-            services.messages.Post(window, kWmClose, 0, 0);
-        }
-    };
-    const StopSignals stopSignals([&stopAsked, &closeAgentWindow] {
+    const StopSignals stopSignals([&system, &stopAsked, &agentWindow] {
         stopAsked = true;
-        closeAgentWindow();
+        if (const WindowHandle window = agentWindow.load(); window != kNoWindow) {
+            system.Windows().RequestClose(window);
+        }
     });
 
-    CHidApp app({services.files, simulated ? *simulated : services.hid, services.clock,
-                 services.debug, services.messages, services.windows, services.shell,
-                 services.process, services.registry, services.parameters});
     if (app.InitInstance() == 0) {
-        if (app.AgentWindow() == nullptr) {
-            // As on Windows, a second agent touches nothing and ends at once, successfully.
-            Say(services.debug, "t47agent: an agent already runs for this user; this one ends");
-            return app.ExitInstance();
-        }
         app.ExitInstance();
         Say(services.debug, "t47agent: the agent window cannot be created in " +
-                                folders.runtime.string() +
-                                " (it must be a folder of this user's that nobody else can enter)");
+                                folders.runtime.string() + ": " + RuntimeFolderTrouble(folders));
         return 1;
     }
-
     if (simulated && !controlCreated) {
         Say(services.debug,
             "t47agent: the simulated mouse's window cannot be created: t47ctl cannot reach it");
     }
     agentWindow = app.MainWindow();
     if (stopAsked) {
-        closeAgentWindow();  // asked during the start-up (at worst twice: the second is lost)
+        system.Windows().RequestClose(app.MainWindow());  // asked during the start-up
     }
-    return app.ExitInstance(services.windows.RunMessageLoop(app.MainWindow()));
+    const int loopExitCode = services.windows.RunMessageLoop(app.MainWindow());
+    if (system.Windows().RuntimeFolderLost()) {
+        app.ExitInstance(loopExitCode);
+        Say(services.debug, "t47agent: the runtime folder " + folders.runtime.string() +
+                                " was removed or replaced; this agent has closed, so that a new "
+                                "one can take a fresh folder");
+        return 1;
+    }
+    return app.ExitInstance(loopExitCode);
 }
 
 }  // namespace
@@ -104,7 +120,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parsed.options.version) {
-        std::cout << "t47agent " T47_VERSION_TEXT "\n";
+        std::cout << "t47agent " T47_VERSION "\n";
         return 0;
     }
     return t47::RunAgent(parsed.options);

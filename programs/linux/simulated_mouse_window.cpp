@@ -8,7 +8,14 @@ SimulatedMouseWindow::SimulatedMouseWindow(SimulatedMouse& simulated, DebugOutpu
     : mouse(simulated), debug(output) {}
 
 bool SimulatedMouseWindow::Create(WindowHost& windows) {
-    return windows.CreateHiddenWindow(kSimulatedMouseWindowTitle, *this) != kNoWindow;
+    const WindowHandle window = windows.CreateHiddenWindow(kSimulatedMouseWindowTitle, *this);
+    if (window == kNoWindow) {
+        return false;
+    }
+    // t47ctl's controls are all that other processes may send it.
+    constexpr MessageId kControls[] = {kPressDpiButton, kUnplugMouse, kPlugInMouse};
+    windows.AcceptFromLowerPrivilege(window, kControls);
+    return true;
 }
 
 std::optional<LParam> SimulatedMouseWindow::HandleMessage(WindowHandle, MessageId id, WParam,
@@ -25,6 +32,8 @@ std::optional<LParam> SimulatedMouseWindow::HandleMessage(WindowHandle, MessageI
                                   : u"Simulated mouse: unplugged already\n");
             mouse.Unplug();
             return 0;
+        case kWmClose:
+            return 0;  // the mouse goes with the agent, not on another program's word
         case kPlugInMouse:
             debug.Write(pluggedIn ? u"Simulated mouse: plugged in already\n"
                                   : u"Simulated mouse: plugged in\n");

@@ -10,15 +10,24 @@ CHidApp::~CHidApp() {
     ExitInstance();
 }
 
-int CHidApp::InitInstance() {
+bool CHidApp::TakeSingleInstance() {
+    if (singleInstanceMutex != kNoMutex) {
+        return true;
+    }
     const NamedMutex mutex = platform.process.CreateNamedMutex(kSingleInstanceMutexName);
     if (mutex.alreadyExisted) {
         // Another agent runs: leave without touching any file, device or setting.
         platform.process.CloseMutex(mutex.handle);
-        singleInstanceMutex = kNoMutex;
-        return 0;
+        return false;
     }
     singleInstanceMutex = mutex.handle;
+    return true;
+}
+
+int CHidApp::InitInstance() {
+    if (!TakeSingleInstance()) {
+        return 0;
+    }
     agentWindow = std::make_unique<CMyWnd>(platform);
     mainWindow = agentWindow->CreateAgentWindow();
     return mainWindow != kNoWindow ? 1 : 0;

@@ -19,8 +19,13 @@ class CHidApp {
     CHidApp& operator=(const CHidApp&) = delete;
 
     // 1 when the agent window was created and the loop may run; 0 when another agent holds the
-    // mutex (nothing was touched) or the window could not be created.
+    // mutex (nothing was touched) or the window could not be created. The mutex is taken first,
+    // unless TakeSingleInstance took it already.
     int InitInstance();
+
+    // The mutex alone, for a program that makes windows of its own before the agent's: false
+    // when another agent holds it. One agent is decided before any window exists.
+    bool TakeSingleInstance();
 
     // Closes the mutex handle and deletes the window object; the exit code, `loopExitCode`.
     int ExitInstance(int loopExitCode = 0);

@@ -4,6 +4,7 @@
 #include "contract/companion_contract.h"
 #include "exchange/device_state_download.h"
 #include "exchange/profile_upload.h"
+#include "protocol/settings_report.h"
 #include "settings/settings_file.h"
 #include "system/pointer_settings.h"
 
@@ -41,7 +42,7 @@ std::optional<LParam> CMyWnd::HandleMessage(WindowHandle target, MessageId id, W
             OnDestroy();
             return std::nullopt;
         case kWmDeviceChange:
-            return OnDeviceChange();
+            return OnDeviceChange(wParam);
         case kWmWtsSessionChange:
             return OnSessionChange(wParam);
         case MSG_RELOAD_APPLY:
@@ -140,9 +141,24 @@ std::int32_t CMyWnd::SendCommandReport() {
 }
 
 std::int32_t CMyWnd::DownloadDeviceState() {
-    return t47::DownloadDeviceState({deviceLink, platform.clock, platform.files, platform.messages,
-                                     workingSettings, currentProfile, settingsPath,
-                                     bulletSettingPath, lastDownloadTick});
+    if (removedSinceDownload &&
+        platform.clock.TickCount() - lastDownloadTick < kDownloadQuietTimeMs) {
+        // Inside the quiet time the mouse is not read again, but after a removal it is looked
+        // for anew: the handles of the last read may lead to a mouse that went, and the one
+        // plugged in since is only heard on handles of its own.
+        const std::int32_t found = deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
+        if (found != 0) {
+            removedSinceDownload = false;
+        }
+        return found;
+    }
+    const std::int32_t answered = t47::DownloadDeviceState(
+        {deviceLink, platform.clock, platform.files, platform.messages, workingSettings,
+         currentProfile, settingsPath, bulletSettingPath, lastDownloadTick});
+    if (answered != 0) {
+        removedSinceDownload = false;
+    }
+    return answered;
 }
 
 void CMyWnd::ApplyPointerSettings() {

@@ -61,7 +61,7 @@ class CMyWnd final : public WindowProcedure {
     LParam OnReloadApply();
     LParam OnDeviceDpi(WParam stage);
     LParam OnDeviceCommand();
-    LParam OnDeviceChange();
+    LParam OnDeviceChange(WParam event);
     LParam OnSessionChange(WParam event);
     LParam OnShellRestarted();
 
@@ -106,6 +106,10 @@ class CMyWnd final : public WindowProcedure {
     NoticeRegistration deviceNotification = kNoRegistration;
     HidDeviceLink deviceLink;
     std::uint32_t lastDownloadTick = 0;
+    // A removal notice came since the mouse was last found: a download inside the quiet time
+    // looks for the mouse anew instead of answering at once, so that a quick replug is never
+    // taken for the mouse that went.
+    bool removedSinceDownload = false;
     RegistryPathKey mouseKey;
     ProfileData currentProfile{};
     TrayIcon trayIconData;

@@ -7,6 +7,13 @@
 #include "settings/settings_file.h"
 
 namespace t47 {
+namespace {
+
+// The DPI stages as the mouse numbers them in its notices.
+constexpr WParam kFirstDpiStage = 1;
+constexpr WParam kLastDpiStage = 7;
+
+}  // namespace
 
 LParam CMyWnd::OnReloadApply() {
     LoadSettings();
@@ -21,6 +28,11 @@ LParam CMyWnd::OnReloadApply() {
 }
 
 LParam CMyWnd::OnDeviceDpi(WParam stage) {
+    // The mouse numbers its stages 1 to 7; anything else is no notice of the mouse's, and must
+    // not reach the file or the companion.
+    if (stage < kFirstDpiStage || stage > kLastDpiStage) {
+        return 1;
+    }
     // The mouse already uses the stage: it is recorded, not uploaded.
     const auto value = static_cast<std::int32_t>(stage);
     currentProfile.DPI_Cur = value;
@@ -34,7 +46,10 @@ LParam CMyWnd::OnDeviceCommand() {
     return 0;
 }
 
-LParam CMyWnd::OnDeviceChange() {
+LParam CMyWnd::OnDeviceChange(WParam event) {
+    if (event == kDeviceRemoveComplete) {
+        removedSinceDownload = true;
+    }
     if (sessionSuspended != 0) {
         return 1;
     }

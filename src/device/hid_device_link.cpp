@@ -85,8 +85,11 @@ std::int32_t HidDeviceLink::OpenDevice(std::int32_t featureReportLength) {
         }
     }
     if (inputHandle.load() != kInvalidHidHandle) {
-        // Taking the mutex orders this after a waiting listener's look at the handle.
-        { const std::lock_guard lock(inputHandleMutex); }
+        {
+            // Under the mutex: ordered after a waiting listener's look at the count.
+            const std::lock_guard lock(inputHandleMutex);
+            ++inputHandleOpenings;
+        }
         inputHandleOpened.notify_all();
     }
     return found;

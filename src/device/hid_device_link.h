@@ -82,11 +82,14 @@ class HidDeviceLink {
     HidHandle FeatureHandle() const { return featureHandle; }
     HidHandle InputHandle() const { return inputHandle.load(); }
     bool IsListening() const { return listener.joinable(); }
+    // The listener thread's id: the same for the link's whole life, however often it reopens.
+    std::thread::id ListenerId() const { return listener.get_id(); }
 
   private:
     void ListenerThread(std::stop_token stop);
-    // Returns once an input handle is there or a stop is requested.
-    void WaitForInputHandle(std::stop_token stop);
+    // Returns once OpenDevice has stored an input handle since `opening` was read from
+    // inputHandleOpenings, or a stop is requested.
+    void WaitForReopen(std::stop_token stop, std::uint64_t opening);
     bool IsMouse(const HidAttributes& attributes) const;
     // Closes the handle unless it is invalid or still holds the other role.
     void CloseUnlessHeld(HidHandle handle);
@@ -105,7 +108,8 @@ class HidDeviceLink {
     std::int32_t altVendorId = 0x0603;
     HidHandle featureHandle = kInvalidHidHandle;
 
-    // Wakes a listener that waits for an input handle when OpenDevice stores one.
+    // Counts the input handles OpenDevice stored; wakes a listener that waits for the next one.
+    std::atomic<std::uint64_t> inputHandleOpenings{0};
     std::mutex inputHandleMutex;
     std::condition_variable_any inputHandleOpened;
     std::jthread listener;

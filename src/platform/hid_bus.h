@@ -30,6 +30,11 @@ struct HidAttributes {
     std::uint16_t productId = 0;
 };
 
+// The wParam of kWmDeviceChange, by the Windows values (DBT_DEVICEARRIVAL,
+// DBT_DEVICEREMOVECOMPLETE).
+inline constexpr std::uintptr_t kDeviceArrival = 0x8000;
+inline constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
+
 class HidBus {
   public:
     virtual ~HidBus() = default;
@@ -61,7 +66,8 @@ class HidBus {
     // Closes a handle that Open returned; each handle exactly once.
     virtual void Close(HidHandle handle) = 0;
 
-    // From now on the window receives WM_DEVICECHANGE whenever a HID interface arrives or goes,
+    // From now on the window receives WM_DEVICECHANGE whenever a HID interface arrives or goes
+    // (wParam kDeviceArrival or kDeviceRemoveComplete),
     // for as long as the window exists; kNoRegistration when the system refused.
     virtual NoticeRegistration RegisterDeviceNotices(WindowHandle window) = 0;
 };

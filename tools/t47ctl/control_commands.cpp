@@ -12,15 +12,46 @@ constexpr std::string_view kWatchHelp =
 
 constexpr PostCommand kPostCommands[] = {
     {"apply", kAgentWindowTitle, MSG_RELOAD_APPLY,
-     "ask the agent to reload the settings file and write it into the mouse"},
+     "ask the agent to reload the settings file and write it into the mouse", "applied"},
     {"command", kAgentWindowTitle, MSG_DEVICE_COMMAND,
-     "ask the agent to send the command report to the mouse"},
-    {"stop", kAgentWindowTitle, kWmClose, "close the agent, as WM_CLOSE does"},
+     "ask the agent to send the command report to the mouse", "command sent"},
+    {"stop", kAgentWindowTitle, kWmClose, "close the agent, as WM_CLOSE does", "stopping"},
     {"press-dpi", kSimulatedMouseWindowTitle, kPressDpiButton,
-     "press the DPI button of the agent's simulated mouse"},
-    {"unplug", kSimulatedMouseWindowTitle, kUnplugMouse, "unplug the agent's simulated mouse"},
-    {"plug", kSimulatedMouseWindowTitle, kPlugInMouse, "plug the simulated mouse in again"},
+     "press the DPI button of the agent's simulated mouse", "DPI button pressed"},
+    {"unplug", kSimulatedMouseWindowTitle, kUnplugMouse, "unplug the agent's simulated mouse",
+     "unplugged"},
+    {"plug", kSimulatedMouseWindowTitle, kPlugInMouse, "plug the simulated mouse in again",
+     "plugged in"},
 };
+
+constexpr std::size_t kUsageWidth = 80;
+constexpr std::size_t kHelpColumn = 14;
+
+// "  name        help", the help wrapped at word boundaries to the usage's width.
+std::string UsageLine(std::string_view name, std::string_view help) {
+    std::string text = "  " + std::string(name);
+    text.resize(kHelpColumn, ' ');
+    std::size_t column = kHelpColumn;
+    bool lineStart = true;
+    while (!help.empty()) {
+        const std::size_t end = help.find(' ');
+        const std::string_view word = help.substr(0, end);
+        help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
+        if (!lineStart && column + 1 + word.size() > kUsageWidth) {
+            text += '\n' + std::string(kHelpColumn, ' ');
+            column = kHelpColumn;
+            lineStart = true;
+        }
+        if (!lineStart) {
+            text += ' ';
+            ++column;
+        }
+        text += word;
+        column += word.size();
+        lineStart = false;
+    }
+    return text + '\n';
+}
 
 }  // namespace
 
@@ -36,6 +67,8 @@ ParsedControlCommand ParseControlCommand(std::span<const std::string> arguments)
     std::optional<ControlCommand> command;
     if (name == "--help" || name == "-h" || name == "help") {
         command = ControlCommand{ControlAction::kHelp};
+    } else if (name == "--version") {
+        command = ControlCommand{ControlAction::kVersion};
     } else if (name == "watch") {
         command = ControlCommand{ControlAction::kWatch};
     }
@@ -59,19 +92,18 @@ std::string ControlUsage() {
         "\n"
         "Stands in for the companion UI toward a running t47agent of this user.\n"
         "\n";
-    const auto line = [&usage](std::string_view name, std::string_view help) {
-        usage += "  " + std::string(name) + std::string(12 - name.size(), ' ') + std::string(help) +
-                 '\n';
-    };
-    line("watch", kWatchHelp);
+    usage += UsageLine("watch", kWatchHelp);
     for (const PostCommand& post : kPostCommands) {
-        line(post.name, post.help);
+        usage += UsageLine(post.name, post.help);
     }
-    line("--help", "this text");
+    usage += UsageLine("--help", "this text");
+    usage += UsageLine("--version", "the version number");
     usage +=
         "\n"
-        "press-dpi, unplug and plug need an agent started with --simulated-mouse that found no\n"
-        "mouse attached. A command that finds no agent says so in one line, with status 1.\n";
+        "press-dpi, unplug and plug need an agent started with --simulated-mouse that found\n"
+        "no mouse attached. A command says what happened in one line; one that finds no\n"
+        "agent, or a runtime folder that is not the user's own, says why, with status 1. A\n"
+        "busy agent is waited for a few seconds.\n";
     return usage;
 }
 

@@ -25,11 +25,12 @@ struct PostCommand {
     std::u16string_view window;
     MessageId message;
     std::string_view help;
+    std::string_view done;  // said once the window took the message
 };
 
 std::span<const PostCommand> PostCommands();
 
-enum class ControlAction { kHelp, kWatch, kPost };
+enum class ControlAction { kHelp, kVersion, kWatch, kPost };
 
 struct ControlCommand {
     ControlAction action = ControlAction::kHelp;

@@ -57,7 +57,15 @@ int Watch(std::ostream& out, std::ostream& err, const ControlToolSystem& system)
     return 0;
 }
 
-int Post(const PostCommand& command, std::ostream& err, const ControlToolSystem& system) {
+int Post(const PostCommand& command, std::ostream& out, std::ostream& err,
+         const ControlToolSystem& system) {
+    if (system.runtimeFolderProblem) {
+        if (const std::string problem = system.runtimeFolderProblem(); !problem.empty()) {
+            const bool missing = system.runtimeFolderMissing && system.runtimeFolderMissing();
+            return Fail(err, missing ? "no agent runs (" + problem + ")"
+                                     : "no agent can be reached: " + problem);
+        }
+    }
     const WindowHandle target = system.messages.FindTopLevelWindow(command.window);
     if (target == kNoWindow) {
         if (system.messages.FindTopLevelWindow(kAgentWindowTitle) == kNoWindow) {
@@ -70,8 +78,9 @@ int Post(const PostCommand& command, std::ostream& err, const ControlToolSystem&
     }
     if (!system.messages.Post(target, command.message, 0, 0)) {
         return Fail(err, "the window " + Quoted(command.window) +
-                             " did not take the message (gone, or its queue is full)");
+                             " did not take the message (gone, or still busy after a wait)");
     }
+    out << command.done << '\n';
     return 0;
 }
 
@@ -87,12 +96,15 @@ int RunControlTool(std::span<const std::string> arguments, std::ostream& out, st
         case ControlAction::kHelp:
             out << ControlUsage();
             return 0;
+        case ControlAction::kVersion:
+            out << "t47ctl " << kControlToolVersion << '\n';
+            return 0;
         case ControlAction::kWatch:
             return Watch(out, err, system);
         case ControlAction::kPost:
             break;
     }
-    return Post(*parsed.command->post, err, system);
+    return Post(*parsed.command->post, out, err, system);
 }
 
 }  // namespace t47

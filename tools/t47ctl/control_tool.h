@@ -19,6 +19,7 @@
 namespace t47 {
 
 inline constexpr int kControlToolFailed = 1;
+inline constexpr const char* kControlToolVersion = T47_VERSION;
 
 struct ControlToolSystem {
     WindowMessages& messages;
@@ -26,6 +27,12 @@ struct ControlToolSystem {
     // Runs once `watch` holds its window, before the loop: where the program arranges for an
     // interruption to close that window.
     std::function<void(WindowHandle watchWindow)> onWatching;
+    // What keeps the runtime folder from holding the agent's windows, as "the folder X does
+    // not exist" or "the folder X belongs to user 1001"; empty when it is the user's own. The
+    // agent's windows are looked for only in a folder that is.
+    std::function<std::string()> runtimeFolderProblem;
+    // Whether that problem is only that the folder does not exist: then no agent runs.
+    std::function<bool()> runtimeFolderMissing;
 };
 
 // `arguments` without the program's name. `watch` returns once its window is closed.

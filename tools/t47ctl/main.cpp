@@ -1,6 +1,8 @@
 // t47ctl: see control_tool.h.
 
+#include <chrono>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -8,19 +10,29 @@
 
 #include "control_tool.h"
 #include "platform/linux/linux_windows.h"
+#include "platform/linux/runtime_folder.h"
 #include "platform/linux/stop_signals.h"
 #include "platform/linux/user_folders.h"
 
 int main(int argc, char** argv) {
+    using namespace std::chrono_literals;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
-        t47::LinuxWindows windows(t47::UserFoldersFromEnvironment().runtime);
+        const std::filesystem::path runtime = t47::UserFoldersFromEnvironment().runtime;
+        // A busy agent drains its queue as it goes: a post waits a moment for room.
+        t47::LinuxWindows windows(runtime, 5s);
         // Ctrl-C ends `watch` by closing its window, which takes its socket away with it.
         std::optional<t47::StopSignals> stopSignals;
         const auto onWatching = [&windows, &stopSignals](t47::WindowHandle window) {
-            stopSignals.emplace([&windows, window] { windows.Post(window, t47::kWmClose, 0, 0); });
+            stopSignals.emplace([&windows, window] { windows.RequestClose(window); });
         };
-        return t47::RunControlTool(arguments, std::cout, std::cerr, {windows, windows, onWatching});
+        const auto folderProblem = [&runtime]() -> std::string {
+            const std::string problem = t47::PrivateFolderProblem(runtime);
+            return problem.empty() ? problem : "the folder " + runtime.string() + " " + problem;
+        };
+        const auto folderMissing = [&runtime] { return !std::filesystem::exists(runtime); };
+        return t47::RunControlTool(arguments, std::cout, std::cerr,
+                                   {windows, windows, onWatching, folderProblem, folderMissing});
     } catch (const std::exception& failure) {
         std::cerr << "t47ctl: " << failure.what() << '\n';
         return t47::kControlToolFailed;

@@ -19,11 +19,6 @@
 
 namespace t47 {
 
-// The wParam of kWmDeviceChange, by the Windows values (DBT_DEVICEARRIVAL,
-// DBT_DEVICEREMOVECOMPLETE).
-inline constexpr WParam kDeviceArrival = 0x8000;
-inline constexpr WParam kDeviceRemoveComplete = 0x8004;
-
 class LinuxHidBus final : public HidBus {
   public:
     // `sysfsRoot` and `devRoot` are "/sys" and "/dev" but for tests; device notices are posted

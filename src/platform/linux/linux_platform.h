@@ -34,6 +34,8 @@ class LinuxPlatform {
     explicit LinuxPlatform(UserFolders folders = UserFoldersFromEnvironment());
 
     PlatformServices Services();
+    // The windows, for what only Linux offers: a close ahead of the queue, the folder's loss.
+    LinuxWindows& Windows() { return windows; }
 
   private:
     static std::u16string SystemSettingsPath(const UserFolders& folders);

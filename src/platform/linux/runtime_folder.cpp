@@ -4,18 +4,44 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
 namespace t47 {
 
+std::string PrivateFolderProblem(const std::filesystem::path& folder) {
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0) {
+        return errno == ENOENT ? "does not exist"
+                               : std::string("cannot be looked at (") + std::strerror(errno) + ")";
+    }
+    if (S_ISLNK(status.st_mode)) {
+        return "is a symbolic link";
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return "is not a folder";
+    }
+    if (status.st_uid != ::geteuid()) {
+        return "belongs to user " + std::to_string(status.st_uid);
+    }
+    if ((status.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+        return std::string("is open to others (mode ") + mode + ")";
+    }
+    if (::access(folder.c_str(), R_OK | W_OK | X_OK) != 0) {
+        return std::string("cannot be entered (") + std::strerror(errno) + ")";
+    }
+    return {};
+}
+
 bool EnsurePrivateFolder(const std::filesystem::path& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return false;
     }
-    struct stat status {};
-    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+    return PrivateFolderProblem(folder).empty();
 }
 
 std::string RuntimeFileName(std::u16string_view name, std::string_view extension) {

@@ -9,6 +9,11 @@
 
 namespace t47 {
 
+// What keeps a folder from being the user's private runtime folder; empty when nothing does.
+// One short phrase naming the cause: "does not exist", "is a symbolic link", "is not a
+// folder", "belongs to user 1001", "is open to others (mode 0755)", "cannot be entered (...)".
+std::string PrivateFolderProblem(const std::filesystem::path& folder);
+
 // Creates the folder (not its parents) when missing, readable and writable by the user alone;
 // false unless it is then a real folder (not a link) that belongs to this user and that nobody
 // else can enter, so that another user who made it first cannot see or reach its files.

@@ -114,7 +114,7 @@ void SimulatedMouse::SetPluggedIn(bool plugged) {
         bus.changed.notify_all();
     }
     bus.PostNotices(*this,
-                    plugged ? 0x8000 : 0x8004);  // DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE
+                    plugged ? kDeviceArrival : kDeviceRemoveComplete);
 }
 
 void SimulatedMouse::Emit(std::span<const std::uint8_t> report) {
