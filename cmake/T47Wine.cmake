@@ -6,7 +6,7 @@ set(T47_WINE_DIR "${CMAKE_BINARY_DIR}/wine")
 set(T47_WINE_PREFIX "${T47_WINE_DIR}/prefix")
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine/wine-env.sh.in ${T47_WINE_DIR}/wine-env.sh @ONLY)
-foreach(script wine-run wineserver-start wineserver-stop)
+foreach(script wine-run wine-run-fresh-prefix wineserver-start wineserver-stop)
     configure_file(${CMAKE_CURRENT_LIST_DIR}/wine/${script}.in ${T47_WINE_DIR}/${script}
                    @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

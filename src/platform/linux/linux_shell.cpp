@@ -23,10 +23,18 @@ std::optional<std::u16string> LinuxShell::ApplicationDataFolder() {
     return Utf16FromPath(*applicationData);
 }
 
+std::filesystem::path AgentFolderOfProgram(const std::filesystem::path& programFolder) {
+    const std::filesystem::path installed = programFolder.parent_path() / "share" / "norvane-t47";
+    std::error_code error;
+    return programFolder.filename() == "bin" && std::filesystem::is_directory(installed, error)
+               ? installed
+               : programFolder;
+}
+
 std::u16string LinuxShell::ExecutableFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::u16string() : Utf16FromPath(program.parent_path());
+    return error ? std::u16string() : Utf16FromPath(AgentFolderOfProgram(program.parent_path()));
 }
 
 bool LinuxShell::CreateFolder(std::u16string_view path) {

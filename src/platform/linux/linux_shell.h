@@ -18,6 +18,11 @@
 
 namespace t47 {
 
+// The folder the agent takes for its own, where it finds its language files (Lan/): the
+// program's folder, except for an installed program (/usr/bin/t47agent), whose files are in
+// <prefix>/share/norvane-t47, since Debian keeps no data beside the programs.
+std::filesystem::path AgentFolderOfProgram(const std::filesystem::path& programFolder);
+
 class LinuxShell final : public Shell {
   public:
     // `applicationData` is the user's configuration folder ($XDG_CONFIG_HOME, or ~/.config);

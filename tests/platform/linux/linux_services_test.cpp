@@ -207,6 +207,14 @@ TEST(LinuxShell, TrayAndMenuAreDebugLinesAndProgramsStart) {
 
     const fs::path executableFolder = PathFromUtf16(shell.ExecutableFolder());
     EXPECT_TRUE(fs::exists(executableFolder / "platform_linux_tests"));
+    // An installed program's files are under share/, only where that folder exists.
+    fs::create_directories(folder / "usr" / "bin");
+    EXPECT_EQ(AgentFolderOfProgram(folder / "usr" / "bin"), folder / "usr" / "bin");
+    for (const char* made : {"usr/share/norvane-t47", "opt/t47", "opt/share/norvane-t47"}) {
+        fs::create_directories(folder / made);
+    }
+    EXPECT_EQ(AgentFolderOfProgram(folder / "usr" / "bin"), folder / "usr/share/norvane-t47");
+    EXPECT_EQ(AgentFolderOfProgram(folder / "opt" / "t47"), folder / "opt" / "t47");
 
     const TrayIcon icon{WindowHandle{1}, 128, 7, 0x465, 137, u"Norvane T47"};
     EXPECT_TRUE(shell.AddTrayIcon(icon));

@@ -32,6 +32,16 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
     for (const std::u16string& argument : arguments) {
         commandLine += L" \"" + WideFromUtf16(argument) + L"\"";
     }
+    Start(program, std::move(commandLine), output);
+}
+
+ChildProcess::ChildProcess(const CommandLine& commandLine) {
+    Start({}, WideFromUtf16(commandLine.text), {});
+}
+
+// With no program named, the command line's first word names it, as the system takes it.
+void ChildProcess::Start(const std::filesystem::path& program, std::wstring commandLine,
+                         const std::filesystem::path& output) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     const HANDLE outputFile = InheritableOutput(output);
@@ -42,14 +52,14 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION started{};
-    const bool created =
-        CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr,
-                       outputFile != nullptr, 0, nullptr, nullptr, &startup, &started) != FALSE;
+    const bool created = CreateProcessW(program.empty() ? nullptr : program.wstring().c_str(),
+                                        commandLine.data(), nullptr, nullptr, outputFile != nullptr,
+                                        0, nullptr, nullptr, &startup, &started) != FALSE;
     if (outputFile != nullptr) {
         CloseHandle(outputFile);  // the program holds its own
     }
     if (!created) {
-        throw std::runtime_error("cannot start " + program.string());
+        throw std::runtime_error("cannot start " + Utf8FromUtf16(Utf16FromWide(commandLine)));
     }
     CloseHandle(started.hThread);
     process = reinterpret_cast<std::uintptr_t>(started.hProcess);

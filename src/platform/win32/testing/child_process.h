@@ -12,6 +12,12 @@
 
 namespace t47::testing {
 
+// A whole command line, the program first, as a shortcut or an uninstall entry holds it; the
+// program parses it itself (an installer's "/D=" must come last and unquoted).
+struct CommandLine {
+    std::u16string text;
+};
+
 class ChildProcess {
   public:
     // Starts the program with these arguments, its standard output going to `output` (made
@@ -19,6 +25,7 @@ class ChildProcess {
     explicit ChildProcess(const std::filesystem::path& program,
                           const std::vector<std::u16string>& arguments = {},
                           const std::filesystem::path& output = {});
+    explicit ChildProcess(const CommandLine& commandLine);
     // Ends the process if it still runs.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -28,6 +35,9 @@ class ChildProcess {
     std::optional<std::uint32_t> WaitForExit(std::chrono::milliseconds limit);
 
   private:
+    void Start(const std::filesystem::path& program, std::wstring commandLine,
+               const std::filesystem::path& output);
+
     std::uintptr_t process = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/win32/testing/window_probe.h"
 
+#include <iterator>
 #include <thread>
 
 #include "platform/win32/win32_handles.h"
@@ -45,6 +46,35 @@ bool WaitForWindow(std::u16string_view title, bool present, std::chrono::millise
     const std::wstring name = WideCString(title);
     return WaitUntil([&] { return (FindWindowW(nullptr, name.c_str()) != nullptr) == present; },
                      limit);
+}
+
+std::optional<WindowOwner> WaitForWindowOwner(std::u16string_view title,
+                                              std::chrono::milliseconds limit) {
+    const std::wstring name = WideCString(title);
+    HWND window = nullptr;
+    if (!WaitUntil([&] { return (window = FindWindowW(nullptr, name.c_str())) != nullptr; },
+                   limit)) {
+        return std::nullopt;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        return std::nullopt;
+    }
+    WindowOwner owner{processId, {}, std::shared_ptr<void>(process, CloseHandle)};
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = static_cast<DWORD>(std::size(path));
+    if (QueryFullProcessImageNameW(process, 0, path, &length)) {
+        owner.program = std::filesystem::path(std::wstring(path, length));
+    }
+    return owner;
+}
+
+bool WindowOwner::WaitForEnd(std::chrono::milliseconds limit) const {
+    return process != nullptr &&
+           WaitForSingleObject(process.get(), static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
 }
 
 MessageId ShellRestartNotice() {

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +30,21 @@ std::optional<WindowFacts> FactsOf(WindowHandle window);
 // Waits until a top-level window of that title exists (or, with `present` false, none does);
 // false when `limit` passed first.
 bool WaitForWindow(std::u16string_view title, bool present, std::chrono::milliseconds limit);
+
+// The process of a window, held open: its id goes to no other process meanwhile.
+struct WindowOwner {
+    std::uint32_t processId = 0;
+    std::filesystem::path program;  // the program file it runs
+    std::shared_ptr<void> process;
+
+    // Waits until the process has ended; false when `limit` passed first.
+    bool WaitForEnd(std::chrono::milliseconds limit) const;
+};
+
+// The process of the top-level window of that title, once there is one; none when `limit`
+// passed first.
+std::optional<WindowOwner> WaitForWindowOwner(std::u16string_view title,
+                                              std::chrono::milliseconds limit);
 
 // The number the system gives the shell's restart notice, "TaskbarCreated", in this session.
 MessageId ShellRestartNotice();
