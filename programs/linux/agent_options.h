@@ -29,8 +29,8 @@ inline constexpr std::string_view kAgentUsage =
     "The Norvane T47 agent, in the foreground; its debug lines go to standard error.\n"
     "It ends when it is closed (t47ctl stop) or interrupted (Ctrl-C, SIGTERM).\n"
     "\n"
-    "  --simulated-mouse  when no Norvane T47 is attached, use a simulated one, driven by\n"
-    "                     t47ctl press-dpi, unplug and plug\n"
+    "  --simulated-mouse  when no Norvane T47 is attached, use a simulated one,\n"
+    "                     driven by t47ctl press-dpi, unplug and plug\n"
     "  -h, --help         this text\n"
     "  --version          the version number\n";
 

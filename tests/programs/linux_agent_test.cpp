@@ -223,7 +223,16 @@ TEST_F(LinuxAgentTest, CommandLinesAndCommandsWithoutAnAgent) {
             EXPECT_EQ(outcome.output, "");
         }
     }
-    // The usage names every command.
+    // The usages fit a terminal of 80 columns, and t47ctl's names every command.
+    for (const fs::path& program : {fs::path(T47AGENT_PATH), fs::path(T47CTL_PATH)}) {
+        const std::string text = run.Run(program, {"--help"}).output;
+        for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+            end = std::min(text.find('\n', start), text.size());
+            EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+        }
+        const Outcome version = run.Run(program, {"--version"});
+        EXPECT_EQ(version.output, program.filename().string() + " " T47_VERSION "\n");
+    }
     const std::string usage = run.Control({"--help"}).output;
     for (const char* command :
          {"watch", "apply", "command", "stop", "press-dpi", "unplug", "plug"}) {

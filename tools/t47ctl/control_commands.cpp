@@ -100,10 +100,10 @@ std::string ControlUsage() {
     usage += UsageLine("--version", "the version number");
     usage +=
         "\n"
-        "press-dpi, unplug and plug need an agent started with --simulated-mouse that found\n"
-        "no mouse attached. A command says what happened in one line; one that finds no\n"
-        "agent, or a runtime folder that is not the user's own, says why, with status 1. A\n"
-        "busy agent is waited for a few seconds.\n";
+        "press-dpi, unplug and plug need an agent started with --simulated-mouse that\n"
+        "found no mouse attached. A command says what happened in one line; one that finds\n"
+        "no agent, or a runtime folder that is not the user's own, says why, with status\n"
+        "1. A busy agent is waited for a few seconds.\n";
     return usage;
 }
 
