@@ -1,11 +1,13 @@
 #include "configure_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <variant>
 #include <vector>
 
 #include "contract/companion_contract.h"

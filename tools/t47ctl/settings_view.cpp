@@ -1,6 +1,9 @@
 #include "settings_view.h"
 
 #include <nlohmann/json.hpp>
+#include <span>
+#include <string_view>
+#include <vector>
 
 #include "function_names.h"
 #include "macro_text.h"
