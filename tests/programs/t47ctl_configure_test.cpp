@@ -15,6 +15,7 @@
 
 #include "configure_commands.h"
 #include "contract/companion_contract.h"
+#include "function_names.h"
 #include "key_names.h"
 #include "macro_text.h"
 #include "platform/linux/testing/child_program.h"
@@ -26,6 +27,7 @@
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
 #include "settings/settings_key_table.h"
+#include "settings/settings_validation.h"
 #include "support/temp_folder.h"
 
 namespace t47 {
@@ -275,6 +277,16 @@ TEST_F(ConfigureTest, ApplyIsAskedOfARunningAgent) {
     EXPECT_EQ(Settings().Profiles[0].ButtonAssigned[4].ButtonNo, 5);
     windows.CloseWindow(agent);
     EXPECT_EQ(Run({"set", "DPI_Cur=2"}).output, "saved; no agent runs\n");
+}
+
+TEST(FunctionNames, EveryValidCodeHasANameThatGivesItBack) {
+    for (int code = 0; code <= 0xFF; ++code) {
+        const auto c = static_cast<std::uint8_t>(code);
+        if (IsValidFunctionCode(c)) {
+            EXPECT_FALSE(FunctionName(c).starts_with("Code ")) << code;
+            EXPECT_EQ(FunctionCodeFromText(FunctionName(c)), c) << FunctionName(c);
+        }
+    }
 }
 
 // A random macro text that the mouse carries, as show prints it.
