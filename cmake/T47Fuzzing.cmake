@@ -41,4 +41,6 @@ function(t47_add_fuzz_target name)
             set_tests_properties(corpus.${name} PROPERTIES FIXTURES_REQUIRED wine)
         endif()
     endif()
+    # A saved corpus replays in seconds; one that hangs fails.
+    set_tests_properties(corpus.${name} PROPERTIES TIMEOUT 300)
 endfunction()

@@ -10,6 +10,10 @@ else()
 endif()
 include(GoogleTest)
 
+# Every test ends within its time: a regression that hangs fails instead of stopping the run.
+set(T47_TEST_CASE_TIMEOUT 120)     # one test case, natively
+set(T47_TEST_PROGRAM_TIMEOUT 900)  # one test program under Wine, or a step of Wine's set-up
+
 # t47_add_test_program(<name> SOURCES <files...> LIBRARIES <targets...>)
 # Natively every test case is its own CTest test. Under Wine a program is one CTest test,
 # run while the wineserver fixture keeps a server up, so that starting it costs little.
@@ -21,9 +25,11 @@ function(t47_add_test_program name)
     t47_warnings(${name})
     if(CMAKE_CROSSCOMPILING)
         add_test(NAME ${name} COMMAND ${name})
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine
+                             TIMEOUT ${T47_TEST_PROGRAM_TIMEOUT})
     else()
-        gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)
+        gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60
+                             PROPERTIES TIMEOUT ${T47_TEST_CASE_TIMEOUT})
     endif()
 endfunction()
 
@@ -31,18 +37,21 @@ if(CMAKE_CROSSCOMPILING)
     # The prefix gets the virtual mouse (the first time, and its driver anew when the build
     # changed it) before the wineserver starts, which then loads the driver with fresh state.
     add_test(NAME wine_mouse.install COMMAND ${T47_WINE_DIR}/wine-mouse-install)
-    set_tests_properties(wine_mouse.install PROPERTIES FIXTURES_SETUP wine)
+    set_tests_properties(wine_mouse.install PROPERTIES FIXTURES_SETUP wine
+                         TIMEOUT ${T47_TEST_PROGRAM_TIMEOUT})
     add_test(NAME wineserver.start COMMAND ${T47_WINE_DIR}/wineserver-start)
     set_tests_properties(wineserver.start PROPERTIES FIXTURES_SETUP wine
-                         DEPENDS wine_mouse.install)
+                         DEPENDS wine_mouse.install TIMEOUT ${T47_TEST_PROGRAM_TIMEOUT})
     add_test(NAME wineserver.stop COMMAND ${T47_WINE_DIR}/wineserver-stop)
-    set_tests_properties(wineserver.stop PROPERTIES FIXTURES_CLEANUP wine)
+    set_tests_properties(wineserver.stop PROPERTIES FIXTURES_CLEANUP wine
+                         TIMEOUT ${T47_TEST_PROGRAM_TIMEOUT})
 
     # For test programs that script the virtual mouse: every interface plugged in and the
     # mouse reset first, and one such program at a time.
     add_test(NAME wine_mouse.ready COMMAND t47mouse ready)
     set_tests_properties(wine_mouse.ready PROPERTIES FIXTURES_SETUP wine_mouse
-                         FIXTURES_REQUIRED wine RESOURCE_LOCK wine_mouse)
+                         FIXTURES_REQUIRED wine RESOURCE_LOCK wine_mouse
+                         TIMEOUT ${T47_TEST_PROGRAM_TIMEOUT})
 endif()
 
 # t47_uses_wine_mouse(<test program>)

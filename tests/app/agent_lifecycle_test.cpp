@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/agent_scenario.h"
+#include "protocol/button_macro_report.h"
 #include "protocol/settings_report.h"
 
 namespace t47::test {
@@ -78,16 +79,46 @@ INSTANTIATE_TEST_SUITE_P(
         StartUpCase{"MouseAbsentCompanionRunning", false, true, 1, 0, false, false, {}}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST(AgentStartUp, ReadsTheMouseIntoTheSettingsFileItCreates) {
+TEST(AgentStartUp, ReadsTheMouseIntoTheSettingsFileAndLibraryItCreates) {
     AgentScenario s;
     SimulatedMouse& mouse = s.AttachMouse();
     std::vector<std::uint8_t> report = mouse.StoredReport(3);
     report[1] = 6;  // the stage chosen on the mouse
     mouse.StoreReport(report);
+    // A bullet macro on the second button, whose first key (5) numbers its library entry (3).
+    ProfileData held = DefaultProfile();
+    ButtonAssignment& bullet = held.ButtonAssigned[1];
+    bullet.FunctionCode = 0xA7;
+    bullet.EventCount = 3;
+    bullet.Events[0] = {5, 0, 1};
+    bullet.Events[1] = {5, 0, 0};
+    bullet.Events[2] = {12, 0, 0x3705};
+    mouse.StoreReport(BuildButtonMacroReport(held.ButtonAssigned));
     s.Start();
     EXPECT_EQ(s.MouseReads(), 2u);
     EXPECT_EQ(s.ProfileInt(0, u"DPI_Cur"), 6);
     EXPECT_EQ(s.ProfileInt(0, u"DPI_Value0"), DefaultProfile().DPI_Value[0]);
+    EXPECT_EQ(s.platform.files.GetProfileInt(u"BulletProfile3", u"BulletNum", -1, s.LibraryPath()),
+              1)
+        << "the changed bullet macro joins the library beside the settings file";
+}
+
+TEST(AgentStartUp, RunsOnWhenDeviceNoticesAreRefused) {
+    AgentScenario s;
+    SimulatedMouse& mouse = s.AttachMouse();
+    s.platform.hid.RefuseNoticeRegistrations();
+    s.OpenCompanion();
+    ASSERT_NE(s.Start(), nullptr);
+    EXPECT_EQ(s.started, 1);
+    EXPECT_EQ(s.SettingInt(kSettingSection, kDeviceKey), 1) << "the mouse is read all the same";
+    EXPECT_EQ(s.platform.debug.Lines().back(), u"OnCreate over");
+
+    mouse.PressDpiButton();  // the listener hears the mouse without notices
+    EXPECT_TRUE(s.PumpUntilDpiNotices(1));
+    const std::size_t companionBefore = s.CompanionReceived().size();
+    mouse.Unplug();
+    s.Pump();
+    EXPECT_EQ(s.CompanionReceived().size(), companionBefore) << "no notice, no download";
 }
 
 TEST(AgentStartUp, WithoutAnApplicationDataFolderRunsOnDefaultsAndWritesNothing) {
@@ -147,11 +178,14 @@ TEST(AgentLifecycle, RunsFromStartToEndThroughItsLoop) {
     s.AttachMouse();
     // The companion UI will close the agent once it runs.
     std::thread closer([&] {
+        const auto end = std::chrono::steady_clock::now() + AgentScenario::kPatience;
         WindowHandle agentWindow = kNoWindow;
         while ((agentWindow = s.platform.windows.FindTopLevelWindow(kAgentWindowTitle)) ==
-               kNoWindow) {
+                   kNoWindow &&
+               std::chrono::steady_clock::now() < end) {
             std::this_thread::yield();
         }
+        // Without the window, the loop below ends at once for want of a main window.
         s.platform.windows.Post(agentWindow, kWmClose, 0, 0);
     });
     CHidApp agent(s.platform.Services());

@@ -49,6 +49,9 @@ TEST(AgentReloadApply, UploadsTheFilesProfileAndShowsOrHidesTheIcon) {
 
         EXPECT_EQ(s.Window().CurrentProfile().DPI_Cur, 2);
         EXPECT_EQ(s.platform.parameters.MouseSpeed(), 14u) << "applied whatever the upload";
+        ASSERT_FALSE(mouse.Transfers().empty());
+        EXPECT_LE(s.platform.parameters.CallTicks().back(), mouse.Transfers().front().tick)
+            << "the pointer settings come before the upload and its pauses";
         EXPECT_EQ(s.platform.shell.TrayIconShown(), c.iconAfter);
         if (c.uploadSucceeds) {
             const SettingsReport expected = BuildSettingsReport(s.Window().CurrentProfile());
@@ -158,20 +161,32 @@ TEST(AgentSessionChanges, LockSuspendsAndUnlockReadsTheMouseAgainFromVersion6) {
     }
 }
 
-TEST(AgentSessionChanges, UnlockWithoutTheMouseOnlyTellsTheCompanion) {
-    AgentScenario s;
-    SimulatedMouse& mouse = s.AttachMouse();
-    s.OpenCompanion();
-    s.Start();
-    s.platform.windows.ChangeSession(7);
-    s.Pump();
-    mouse.Unplug();
-    s.platform.clock.Advance(5000);
-    s.platform.windows.ChangeSession(8);
-    s.Pump();
-    EXPECT_EQ(s.CompanionReceived().back(), kDeviceAbsent);
-    EXPECT_FALSE(s.platform.shell.TrayIconShown()) << "left as the lock made it";
-    EXPECT_EQ(s.SettingInt(kSettingSection, kDeviceKey), 0);
+TEST(AgentSessionChanges, ConnectWithoutTheMouseOnlyTellsTheCompanion) {
+    // After a lock the icon is hidden and Device is 0; after a plain console connect both are
+    // as the start-up left them. Either way the connect leaves them alone.
+    for (const bool lockedBefore : {true, false}) {
+        SCOPED_TRACE(lockedBefore ? "locked, then unlocked" : "console connect");
+        AgentScenario s;
+        SimulatedMouse& mouse = s.AttachMouse();
+        s.OpenCompanion();
+        s.Start();
+        if (lockedBefore) {
+            s.platform.windows.ChangeSession(7);
+            s.Pump();
+        }
+        const bool iconBefore = s.platform.shell.TrayIconShown();
+        const std::int32_t deviceBefore = s.SettingInt(kSettingSection, kDeviceKey);
+        const std::size_t companionBefore = s.CompanionReceived().size();
+        mouse.RefuseNextTransfers(100);  // the mouse stops answering, without a device notice
+        s.platform.clock.Advance(5000);
+        s.platform.windows.ChangeSession(lockedBefore ? 8 : 1);
+        s.Pump();
+        const std::vector<PostedMessage> received = s.CompanionReceived();
+        EXPECT_EQ(std::vector<PostedMessage>(received.begin() + companionBefore, received.end()),
+                  std::vector<PostedMessage>{kDeviceAbsent});
+        EXPECT_EQ(s.platform.shell.TrayIconShown(), iconBefore);
+        EXPECT_EQ(s.SettingInt(kSettingSection, kDeviceKey), deviceBefore);
+    }
 }
 
 TEST(AgentMessageTable, AnswersEachMessageWithItsResult) {

@@ -206,8 +206,16 @@ void MemoryHidBus::Close(HidHandle handle) {
 
 NoticeRegistration MemoryHidBus::RegisterDeviceNotices(WindowHandle window) {
     const std::lock_guard lock(mutex);
+    if (refuseRegistrations) {
+        return kNoRegistration;
+    }
     noticeWindows.push_back(window);
     return NoticeRegistration{noticeWindows.size()};
+}
+
+void MemoryHidBus::RefuseNoticeRegistrations() {
+    const std::lock_guard lock(mutex);
+    refuseRegistrations = true;
 }
 
 void MemoryHidBus::PostNotices(const SimulatedMouse& device, WParam event) {

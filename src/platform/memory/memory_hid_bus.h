@@ -39,7 +39,12 @@ class MemoryHidBus final : public HidBus {
     std::size_t ReadInputReport(HidHandle handle, std::span<std::uint8_t> buffer,
                                 std::stop_token stop) override;
     void Close(HidHandle handle) override;
+    // kNoRegistration, and no notices for that window, after RefuseNoticeRegistrations.
     NoticeRegistration RegisterDeviceNotices(WindowHandle window) override;
+
+    // From now on every registration for device notices is refused, as a system short of
+    // resources would.
+    void RefuseNoticeRegistrations();
 
     // Where an open handle leads, for test messages: "dev0/if1" (device 0, its second interface);
     // "invalid" or "closed" otherwise.
@@ -83,6 +88,7 @@ class MemoryHidBus final : public HidBus {
     std::map<std::uintptr_t, OpenHandle> handles;  // every handle ever opened, never reused
     std::uintptr_t nextHandle = 0x100;
     std::vector<WindowHandle> noticeWindows;
+    bool refuseRegistrations = false;
     std::vector<std::string> misuses;
 };
 

@@ -40,7 +40,7 @@ class MemoryPlatform {
     MemoryShell shell{windows};
     MemoryProcess process;
     MemoryRegistry registry;
-    MemorySystemParameters parameters;
+    MemorySystemParameters parameters{clock};
     ProfileEngine files;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/memory/memory_system_parameters.h"
 
+#include <utility>
+
 namespace t47 {
 namespace {
 
@@ -9,16 +11,23 @@ std::string Flags(std::uint32_t updateFlags) {
 
 }  // namespace
 
+void MemorySystemParameters::Record(std::string call) {
+    calls.push_back(std::move(call));
+    if (clock != nullptr) {
+        callTicks.push_back(clock->TickCount());
+    }
+}
+
 bool MemorySystemParameters::SetDoubleClickTime(std::uint32_t milliseconds) {
     const std::lock_guard lock(mutex);
-    calls.push_back("SetDoubleClickTime " + std::to_string(milliseconds));
+    Record("SetDoubleClickTime " + std::to_string(milliseconds));
     doubleClickTime = milliseconds;
     return true;
 }
 
 bool MemorySystemParameters::SetMouse(const MouseAcceleration& values, std::uint32_t updateFlags) {
     const std::lock_guard lock(mutex);
-    calls.push_back("SPI_SETMOUSE " + std::to_string(values.threshold1) + " " +
+    Record("SPI_SETMOUSE " + std::to_string(values.threshold1) + " " +
                     std::to_string(values.threshold2) + " " + std::to_string(values.acceleration) +
                     Flags(updateFlags));
     mouse = values;
@@ -27,14 +36,14 @@ bool MemorySystemParameters::SetMouse(const MouseAcceleration& values, std::uint
 
 bool MemorySystemParameters::SetMouseSpeed(std::uint32_t speed, std::uint32_t updateFlags) {
     const std::lock_guard lock(mutex);
-    calls.push_back("SPI_SETMOUSESPEED " + std::to_string(speed) + Flags(updateFlags));
+    Record("SPI_SETMOUSESPEED " + std::to_string(speed) + Flags(updateFlags));
     mouseSpeed = speed;
     return true;
 }
 
 bool MemorySystemParameters::SetWheelScrollLines(std::uint32_t lines, std::uint32_t updateFlags) {
     const std::lock_guard lock(mutex);
-    calls.push_back("SPI_SETWHEELSCROLLLINES " + std::to_string(lines) + Flags(updateFlags));
+    Record("SPI_SETWHEELSCROLLLINES " + std::to_string(lines) + Flags(updateFlags));
     wheelScrollLines = lines;
     return true;
 }
@@ -42,6 +51,11 @@ bool MemorySystemParameters::SetWheelScrollLines(std::uint32_t lines, std::uint3
 std::vector<std::string> MemorySystemParameters::Calls() const {
     const std::lock_guard lock(mutex);
     return calls;
+}
+
+std::vector<std::uint32_t> MemorySystemParameters::CallTicks() const {
+    const std::lock_guard lock(mutex);
+    return callTicks;
 }
 
 std::uint32_t MemorySystemParameters::DoubleClickTime() const {
