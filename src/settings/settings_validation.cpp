@@ -1,6 +1,7 @@
 #include "settings/settings_validation.h"
 
 #include <cstddef>
+#include <optional>
 
 #include "settings/settings_defaults.h"
 
@@ -49,6 +50,13 @@ void Clamp(std::int32_t& value, std::int32_t min, std::int32_t max, std::int32_t
     }
 }
 
+constexpr auto kSlots = static_cast<std::int32_t>(kProfileSlotCount);
+
+void Clamp(SettingData& settings, std::int32_t& field, std::int32_t replacement) {
+    const std::optional<IntegerRange> range = ValidRange(settings, field);
+    Clamp(field, range->min, range->max, replacement);
+}
+
 void ValidateButton(ButtonAssignment& assignment, std::size_t buttonIndex) {
     if (IsValidFunctionCode(assignment.FunctionCode)) {
         return;
@@ -60,6 +68,34 @@ void ValidateButton(ButtonAssignment& assignment, std::size_t buttonIndex) {
 }
 
 }  // namespace
+
+std::optional<IntegerRange> ValidRange(const ProfileData& profile, const std::int32_t& field) {
+    for (const IntegerRule& rule : kProfileRules) {
+        if (&(profile.*rule.field) == &field) {
+            return IntegerRange{rule.min, rule.max};
+        }
+    }
+    for (const std::int32_t& value : profile.DPI_Value) {
+        if (&value == &field) {
+            return IntegerRange{0, kDpiValueMax};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<IntegerRange> ValidRange(const SettingData& settings, const std::int32_t& field) {
+    if (&field == &settings.Totle) {
+        return IntegerRange{1, kSlots};
+    }
+    if (&field == &settings.Current || &field == &settings.Active) {
+        return IntegerRange{0, settings.Totle - 1};
+    }
+    if (&field == &settings.lan_id || &field == &settings.Show_TrayIcon ||
+        &field == &settings.Show_OSD) {
+        return IntegerRange{0, 1};
+    }
+    return std::nullopt;
+}
 
 bool IsValidFunctionCode(std::uint8_t code) {
     for (const CodeRange& range : kValidFunctionCodes) {
@@ -83,14 +119,13 @@ void ValidateProfile(ProfileData& profile) {
 }
 
 void ValidateSettings(SettingData& settings) {
-    constexpr auto kSlots = static_cast<std::int32_t>(kProfileSlotCount);
     // An impossible count falls back to one slot, not to the default of six.
-    Clamp(settings.Totle, 1, kSlots, 1);
-    Clamp(settings.Current, 0, settings.Totle - 1, 0);
-    Clamp(settings.Active, 0, settings.Totle - 1, 0);
-    Clamp(settings.lan_id, 0, 1, 1);
-    Clamp(settings.Show_TrayIcon, 0, 1, 1);
-    Clamp(settings.Show_OSD, 0, 1, 1);
+    Clamp(settings, settings.Totle, 1);
+    Clamp(settings, settings.Current, 0);
+    Clamp(settings, settings.Active, 0);
+    Clamp(settings, settings.lan_id, 1);
+    Clamp(settings, settings.Show_TrayIcon, 1);
+    Clamp(settings, settings.Show_OSD, 1);
     for (std::int32_t slot = 0; slot < settings.Totle; ++slot) {
         Clamp(settings.ProfileGroup[static_cast<std::size_t>(slot)], 0, kSlots - 1, 0);
         ValidateProfile(settings.Profiles[static_cast<std::size_t>(slot)]);

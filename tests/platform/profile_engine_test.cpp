@@ -190,6 +190,44 @@ TEST_F(ProfileEngineTest, EnginesWritingOneFileTogetherLoseNoKey) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"shared.ini"});
 }
 
+// A change of several keys: one replacement of the file, in order, the later of two values of one
+// key winning; a reader in another engine sees the keys of a change all or none, and a writer
+// of single keys meanwhile loses none of them.
+TEST_F(ProfileEngineTest, SeveralKeysLandAsOneChange) {
+    const std::u16string path = File("[S]\nk=old\n");
+    const ProfileKeyValue change[] = {
+        {u"S", u"k", u"first"}, {u"T", u"n", u"\u00e9t\u00e9"}, {u"S", u"k", u"new"}};
+    ASSERT_TRUE(engine.WriteProfileStrings(change, path));
+    EXPECT_EQ(ReadFileBytes(PathFromUtf16(path)), "[S]\nk=new\n[T]\nn=\xC3\xA9t\xC3\xA9\n");
+    EXPECT_TRUE(engine.WriteProfileStrings(change, path));  // nothing new: nothing written
+
+    constexpr int kChanges = 100;
+    std::thread batches([&path] {
+        ProfileEngine own({TextEncoding::kUtf8, LineEnd::kLf});
+        for (int i = 0; i < kChanges; ++i) {
+            const std::u16string value = Utf16FromUtf8(std::to_string(i));
+            const ProfileKeyValue pair[] = {{u"P", u"x", value}, {u"P", u"y", value}};
+            own.WriteProfileStrings(pair, path);
+        }
+    });
+    ProfileEngine other({TextEncoding::kUtf8, LineEnd::kLf});
+    int torn = 0;
+    for (int i = 0; i < kChanges; ++i) {
+        other.WriteProfileString(u"Q", Utf16FromUtf8(std::to_string(i)), u"1", path);
+        const ProfileDocument now(ReadFileBytes(PathFromUtf16(path)), LineEnd::kLf);
+        torn += now.Value(u"P", u"x") != now.Value(u"P", u"y");
+    }
+    batches.join();
+    EXPECT_EQ(torn, 0);
+    ProfileEngine fresh;
+    EXPECT_EQ(fresh.GetProfileInt(u"P", u"y", -1, path), kChanges - 1);
+    int missing = 0;
+    for (int i = 0; i < kChanges; ++i) {
+        missing += fresh.GetProfileInt(u"Q", Utf16FromUtf8(std::to_string(i)), 0, path) != 1;
+    }
+    EXPECT_EQ(missing, 0);
+}
+
 // A file that large is none of ours: read as missing, never written, never read into memory
 // whole (40 GiB could not be).
 TEST_F(ProfileEngineTest, AFileLargerThanAnyProfileFileReadsAsMissingAndStays) {

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "configure_commands.h"
 #include "contract/companion_contract.h"
 #include "control_commands.h"
 #include "message_names.h"
@@ -94,7 +95,7 @@ int RunControlTool(std::span<const std::string> arguments, std::ostream& out, st
     }
     switch (parsed.command->action) {
         case ControlAction::kHelp:
-            out << ControlUsage();
+            out << ControlUsage() << '\n' << ConfigureUsage();
             return 0;
         case ControlAction::kVersion:
             out << "t47ctl " << kControlToolVersion << '\n';

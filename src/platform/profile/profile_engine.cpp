@@ -139,10 +139,18 @@ bool ProfileEngine::GetProfileStruct(std::u16string_view section, std::u16string
 
 bool ProfileEngine::WriteProfileString(std::u16string_view section, std::u16string_view key,
                                        std::u16string_view value, std::u16string_view path) {
+    try {
+        const ProfileKeyValue one{std::u16string(UpToZero(section)), std::u16string(UpToZero(key)),
+                                  std::u16string(UpToZero(value))};
+        return WriteProfileStrings(std::span(&one, 1), path);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ProfileEngine::WriteProfileStrings(std::span<const ProfileKeyValue> values,
+                                        std::u16string_view path) {
     path = UpToZero(path);
-    section = UpToZero(section);
-    key = UpToZero(key);
-    value = UpToZero(value);
     if (path.empty()) {
         return false;
     }
@@ -152,23 +160,31 @@ bool ProfileEngine::WriteProfileString(std::u16string_view section, std::u16stri
         // From reading the file to replacing it, no other program using the engine writes it.
         const FolderLock folderLock(FolderOf(file.path));
         // A second time only when a program that does not take the lock created the file
-        // meanwhile: the key then goes into that file.
+        // meanwhile: the keys then go into that file.
         for (int attempt = 0; attempt < 2; ++attempt) {
             Refresh(file);
-            std::string bytes;
             const bool created = !file.document;
-            if (file.document) {
-                std::optional<std::string> edited =
-                    file.document->BytesWithValue(section, key, value);
-                if (!edited) {
-                    return true;  // the same value: the file is not rewritten
-                }
-                bytes = std::move(*edited);
-            } else if (file.stamp) {
+            if (created && file.stamp) {
                 return false;  // there is a file, but it cannot be read: never overwrite it blind
-            } else {
-                bytes = ProfileDocument::NewFileBytes(newFileFormat, section, key, value);
             }
+            // Each key is written into the text the keys before it made.
+            std::optional<ProfileDocument> edited;
+            for (const ProfileKeyValue& change : values) {
+                const ProfileDocument* base = edited          ? &*edited
+                                              : file.document ? &*file.document
+                                                              : nullptr;
+                std::optional<std::string> bytes =
+                    base ? base->BytesWithValue(change.section, change.key, change.value)
+                         : ProfileDocument::NewFileBytes(newFileFormat, change.section, change.key,
+                                                         change.value);
+                if (bytes) {
+                    edited.emplace(std::move(*bytes), newFileFormat.lineEnd);
+                }
+            }
+            if (!edited) {
+                return true;  // the same values: the file is not rewritten
+            }
+            const std::string& bytes = edited->Bytes();
             const std::int64_t writeStart = FileClockNow();
             const bool written = created ? CreateFileContents(file.path, bytes, folderLock.Held())
                                          : ReplaceFileContents(file.path, bytes, folderLock.Held());
@@ -179,7 +195,7 @@ bool ProfileEngine::WriteProfileString(std::u16string_view section, std::u16stri
                 // new stamp settles, the next calls compare the bytes.
                 file.stamp = ReadFileStamp(file.path);
                 file.readAt = writeStart;
-                file.document.emplace(std::move(bytes), newFileFormat.lineEnd);
+                file.document = std::move(edited);
                 return true;
             }
             if (!created || !ReadFileStamp(file.path)) {

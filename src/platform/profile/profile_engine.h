@@ -36,6 +36,13 @@ inline constexpr NewFileFormat kPlatformNewFileFormat{TextEncoding::kUtf16LeWith
 inline constexpr NewFileFormat kPlatformNewFileFormat{TextEncoding::kUtf8, LineEnd::kLf};
 #endif
 
+// One key's new value, for a change of several keys at once.
+struct ProfileKeyValue {
+    std::u16string section;
+    std::u16string key;
+    std::u16string value;
+};
+
 class ProfileEngine final : public ProfileFiles {
   public:
     explicit ProfileEngine(NewFileFormat newFileFormat = kPlatformNewFileFormat);
@@ -53,6 +60,10 @@ class ProfileEngine final : public ProfileFiles {
     bool WriteProfileStruct(std::u16string_view section, std::u16string_view key,
                             std::span<const std::uint8_t> bytes, std::u16string_view path) override;
     bool FileExists(std::u16string_view path) override;
+    // Several keys written as WriteProfileString writes each, in order, but as one change: one
+    // replacement of the file under one hold of the folder lock, so the file holds all of them
+    // or none, and no other writer's key is lost between them. A single write is this with one.
+    bool WriteProfileStrings(std::span<const ProfileKeyValue> values, std::u16string_view path);
     bool CreateProfileFile(std::u16string_view path,
                            const std::function<void(ProfileFiles& newFile)>& write) override;
 
