@@ -101,9 +101,9 @@ std::string ControlUsage() {
     usage +=
         "\n"
         "press-dpi, unplug and plug need an agent started with --simulated-mouse that\n"
-        "found no mouse attached. A command says what happened in one line; one that finds\n"
-        "no agent, or a runtime folder that is not the user's own, says why, with status\n"
-        "1. A busy agent is waited for a few seconds.\n";
+        "found no mouse attached. A command says what happened in one line; one that\n"
+        "finds no agent, or a runtime folder that is not the user's own, says why, with\n"
+        "status 1. A busy agent is waited for a few seconds.\n";
     return usage;
 }
 
