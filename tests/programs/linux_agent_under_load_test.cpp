@@ -3,9 +3,6 @@
 // a quick replug, a settings file it cannot use. Counted, never timed.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +15,7 @@
 #include "platform/linux/linux_windows.h"
 #include "platform/linux/runtime_folder.h"
 #include "platform/linux/testing/child_program.h"
+#include "platform/linux/testing/test_channels.h"
 #include "platform/profile/profile_engine.h"
 #include "programs/program_run.h"
 #include "protocol/command_report.h"
@@ -66,14 +64,9 @@ void PostFromOutside(const ProgramRun& run, std::u16string_view title, MessageId
 }
 
 void SendRawDatagram(const ProgramRun& run, std::string_view bytes) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = (RuntimeFolder(run) / RuntimeFileName(kAgentWindowTitle, ".window"));
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int sender = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ::sendto(sender, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-             sizeof address);
-    ::close(sender);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    test::SendDatagram(RuntimeFolder(run) / RuntimeFileName(kAgentWindowTitle, ".window"),
+                       {data, bytes.size()});
 }
 
 class LinuxAgentUnderLoad : public ::testing::Test {
