@@ -154,7 +154,8 @@ std::int32_t CMyWnd::DownloadDeviceState() {
         // Inside the quiet time the mouse is not read again, but after a removal it is looked
         // for anew: the handles of the last read may lead to a mouse that went, and the one
         // plugged in since is only heard on handles of its own.
-        const std::int32_t found = deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
+        const std::int32_t found =
+            deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
         if (found != 0) {
             removedSinceDownload = false;
         }

@@ -125,7 +125,8 @@ TEST(AgentDeviceChanges, AQuickReplugInsideTheQuietTimeIsHeard) {
         SCOPED_TRACE(round);
         mouse.Unplug();
         s.Pump();
-        EXPECT_FALSE(s.platform.shell.TrayIconShown()) << "the mouse that went is not taken for there";
+        EXPECT_FALSE(s.platform.shell.TrayIconShown())
+            << "the mouse that went is not taken for there";
         EXPECT_EQ(s.CompanionReceived().back(), kDeviceAbsent);
         mouse.PlugIn();
         s.Pump();
@@ -146,8 +147,8 @@ TEST(AgentDpiNotices, AStageTheMouseDoesNotHaveIsIgnored) {
     s.Start();
     const std::string before = s.SettingsFileBytes();
     const std::size_t companionBefore = s.CompanionReceived().size();
-    for (const WParam stage : {WParam{0}, WParam{8}, WParam{0x80000000}, WParam{0xFFFFFFFF},
-                               ~WParam{0}}) {
+    for (const WParam stage :
+         {WParam{0}, WParam{8}, WParam{0x80000000}, WParam{0xFFFFFFFF}, ~WParam{0}}) {
         SCOPED_TRACE(stage);
         s.PostToAgent(MSG_DEVICE_DPI, stage);
         EXPECT_EQ(s.Window().CurrentProfile().DPI_Cur, 3);

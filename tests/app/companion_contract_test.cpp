@@ -62,10 +62,8 @@ TEST(CompanionContract, NumbersCrossingProcessesKeepTheirValuesAndLogNames) {
 
 TEST(CompanionContract, NamesCrossingProcessesKeepTheirText) {
     const std::pair<std::u16string_view, std::u16string_view> names[] = {
-        {kAgentWindowTitle, u"Norvane_T47_Hid"},
-        {kSingleInstanceMutexName, u"Norvane_T47_Hid"},
-        {kCompanionWindowTitle, u"Norvane T47"},
-        {kCompanionProgram, u"Gaming.exe"},
+        {kAgentWindowTitle, u"Norvane_T47_Hid"}, {kSingleInstanceMutexName, u"Norvane_T47_Hid"},
+        {kCompanionWindowTitle, u"Norvane T47"}, {kCompanionProgram, u"Gaming.exe"},
         {kOsdWindowTitle, u"OSDMain"},
     };
     for (const auto& [constant, literal] : names) {

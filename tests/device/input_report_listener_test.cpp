@@ -102,7 +102,7 @@ TEST(InputReportListener, WaitsOnADeadHandleForTheNextOneAndResumesInTheSameThre
     const std::thread::id listener = world.link->ListenerId();
     ASSERT_TRUE(world.bus.WaitForPendingRead(world.link->InputHandle(), kPatience));
 
-    mouse.Unplug();  // every read on the handle now fails at once
+    mouse.Unplug();          // every read on the handle now fails at once
     mouse.PressDpiButton();  // nobody hears it
     const auto end = std::chrono::steady_clock::now() + kPatience;
     while (world.bus.PendingReadCount() != 0 && std::chrono::steady_clock::now() < end) {

@@ -28,8 +28,8 @@ bool MemorySystemParameters::SetDoubleClickTime(std::uint32_t milliseconds) {
 bool MemorySystemParameters::SetMouse(const MouseAcceleration& values, std::uint32_t updateFlags) {
     const std::lock_guard lock(mutex);
     Record("SPI_SETMOUSE " + std::to_string(values.threshold1) + " " +
-                    std::to_string(values.threshold2) + " " + std::to_string(values.acceleration) +
-                    Flags(updateFlags));
+           std::to_string(values.threshold2) + " " + std::to_string(values.acceleration) +
+           Flags(updateFlags));
     mouse = values;
     return true;
 }

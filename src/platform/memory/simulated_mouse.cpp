@@ -113,8 +113,7 @@ void SimulatedMouse::SetPluggedIn(bool plugged) {
         }
         bus.changed.notify_all();
     }
-    bus.PostNotices(*this,
-                    plugged ? kDeviceArrival : kDeviceRemoveComplete);
+    bus.PostNotices(*this, plugged ? kDeviceArrival : kDeviceRemoveComplete);
 }
 
 void SimulatedMouse::Emit(std::span<const std::uint8_t> report) {
