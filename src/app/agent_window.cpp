@@ -149,22 +149,23 @@ std::int32_t CMyWnd::SendCommandReport() {
 }
 
 std::int32_t CMyWnd::DownloadDeviceState() {
-    if (removedSinceDownload &&
+    std::int32_t answered = 0;
+    const bool inputMissing = deviceLink.InputHandle() == kInvalidHidHandle;
+    if ((removedSinceDownload || inputMissing) &&
         platform.clock.TickCount() - lastDownloadTick < kDownloadQuietTimeMs) {
-        // Inside the quiet time the mouse is not read again, but after a removal it is looked
-        // for anew: the handles of the last read may lead to a mouse that went, and the one
-        // plugged in since is only heard on handles of its own.
-        const std::int32_t found =
-            deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
-        if (found != 0) {
-            removedSinceDownload = false;
-        }
-        return found;
+        // Inside the quiet time the mouse is not read again, but after a removal, or while its
+        // input interface is still missing, it is looked for anew: the handles of the last
+        // read may lead to a mouse that went, and the one plugged in since is only heard on
+        // handles of its own.
+        answered = deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
+    } else {
+        answered = t47::DownloadDeviceState(
+            {deviceLink, platform.clock, platform.files, platform.messages, workingSettings,
+             currentProfile, settingsPath, bulletSettingPath, lastDownloadTick});
     }
-    const std::int32_t answered = t47::DownloadDeviceState(
-        {deviceLink, platform.clock, platform.files, platform.messages, workingSettings,
-         currentProfile, settingsPath, bulletSettingPath, lastDownloadTick});
-    if (answered != 0) {
+    // The interfaces of a mouse plugged in arrive a notice at a time: the replug is over once
+    // the input interface is open too, so that the listener hears the mouse.
+    if (answered != 0 && deviceLink.InputHandle() != kInvalidHidHandle) {
         removedSinceDownload = false;
     }
     return answered;
