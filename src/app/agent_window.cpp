@@ -159,9 +159,9 @@ std::int32_t CMyWnd::DownloadDeviceState() {
         // handles of its own.
         answered = deviceLink.OpenDevice(static_cast<std::int32_t>(kSettingsReportSize));
     } else {
-        answered = t47::DownloadDeviceState(
-            {deviceLink, platform.clock, platform.files, platform.messages, workingSettings,
-             currentProfile, settingsPath, bulletSettingPath, lastDownloadTick});
+        answered = t47::DownloadDeviceState({deviceLink, platform.clock, platform.files,
+                                             platform.messages, workingSettings, currentProfile,
+                                             settingsPath, bulletSettingPath, lastDownloadTick});
     }
     // The interfaces of a mouse plugged in arrive a notice at a time: the replug is over once
     // the input interface is open too, so that the listener hears the mouse.
