@@ -5,6 +5,7 @@
 #include "app/agent_scenario.h"
 #include "protocol/button_macro_report.h"
 #include "protocol/settings_report.h"
+#include "support/sample_macros.h"
 
 namespace t47::test {
 namespace {
@@ -87,12 +88,7 @@ TEST(AgentStartUp, ReadsTheMouseIntoTheSettingsFileAndLibraryItCreates) {
     mouse.StoreReport(report);
     // A bullet macro on the second button, whose first key (5) numbers its library entry (3).
     ProfileData held = DefaultProfile();
-    ButtonAssignment& bullet = held.ButtonAssigned[1];
-    bullet.FunctionCode = 0xA7;
-    bullet.EventCount = 3;
-    bullet.Events[0] = {5, 0, 1};
-    bullet.Events[1] = {5, 0, 0};
-    bullet.Events[2] = {12, 0, 0x3705};
+    GiveBulletMacro(held.ButtonAssigned[1]);
     mouse.StoreReport(BuildButtonMacroReport(held.ButtonAssigned));
     s.Start();
     EXPECT_EQ(s.MouseReads(), 2u);

@@ -14,6 +14,7 @@
 #include "protocol/settings_report.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
+#include "support/sample_macros.h"
 
 namespace t47::test {
 namespace {
@@ -40,12 +41,7 @@ struct DownloadWorld : DeviceWorld {
 ProfileData MouseProfile() {
     ProfileData profile = DefaultProfile();
     profile.DPI_Cur = 6;
-    ButtonAssignment& bullet = profile.ButtonAssigned[1];
-    bullet.FunctionCode = 0xA7;
-    bullet.EventCount = 3;
-    bullet.Events[0] = {5, 0, 1};
-    bullet.Events[1] = {5, 0, 0};
-    bullet.Events[2] = {12, 0, 0x3705};
+    GiveBulletMacro(profile.ButtonAssigned[1]);
     return profile;
 }
 

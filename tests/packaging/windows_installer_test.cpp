@@ -20,6 +20,7 @@
 #include "platform/win32/testing/program_resources.h"
 #include "platform/win32/testing/system_readback.h"
 #include "platform/win32/testing/window_probe.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 namespace t47 {
@@ -85,14 +86,7 @@ std::int64_t Run(std::u16string commandLine) {
 
 template <typename Condition>
 bool Eventually(Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + kLimit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+    return test::Eventually(condition, kLimit);
 }
 
 // A silent install into `folder` (its default when the command line names none): what it

@@ -34,6 +34,7 @@
 #include "settings/settings_defaults.h"
 #include "settings/settings_file.h"
 #include "settings/settings_file_keys.h"
+#include "support/eventually.h"
 #include "support/mouse_read_back.h"
 #include "support/profile_differences.h"
 #include "support/temp_folder.h"
@@ -59,14 +60,7 @@ const Texts kStartUpLines = {"RefreshDoubleClickSpeed\\n", "RefreshMouseMoveSpee
 
 template <typename Condition>
 bool Eventually(Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + kLimit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+    return test::Eventually(condition, kLimit);
 }
 
 bool Holds(const Texts& texts, const std::string& text) {
