@@ -140,6 +140,25 @@ TEST(AgentDeviceChanges, AQuickReplugInsideTheQuietTimeIsHeard) {
     EXPECT_EQ(s.ProfileInt(0, u"DPI_Cur"), 6);
 }
 
+TEST(AgentDeviceChanges, AnInputInterfaceArrivingAfterTheReadIsOpenedInsideTheQuietTime) {
+    // A mouse's interfaces arrive a notice at a time: here the read happens before its input
+    // interface is there, and the notice of that interface comes inside the quiet time.
+    AgentScenario s;
+    s.AttachMouse(SimulatedMouse::Setup{
+        .interfaces = {FeatureInterface(40), FeatureInterface(2049), FeatureInterface(8)}});
+    s.Start();
+    ASSERT_EQ(s.Window().DeviceLink().InputHandle(), kInvalidHidHandle);
+    const std::size_t readsAfterStart = s.MouseReads();
+    SimulatedMouse& input = s.platform.hid.AttachMouse(
+        SimulatedMouse::Setup{.interfaces = {InputInterface(4)}, .pluggedIn = false});
+    input.PlugIn();
+    s.Pump();
+    EXPECT_NE(s.Window().DeviceLink().InputHandle(), kInvalidHidHandle);
+    EXPECT_EQ(s.MouseReads(), readsAfterStart) << "looked for, not read, inside the quiet time";
+    input.PressDpiButton();
+    EXPECT_TRUE(s.PumpUntilDpiNotices(1));
+}
+
 TEST(AgentDpiNotices, AStageTheMouseDoesNotHaveIsIgnored) {
     AgentScenario s;
     s.AttachMouse();
