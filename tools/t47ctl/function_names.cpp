@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "same_letters.h"
+
 namespace t47 {
 namespace {
 
@@ -29,19 +31,6 @@ constexpr NamedFunction kFunctionNames[] = {
     {0xD1, "Device D1"},    {0xD2, "Device D2"},   {0xD3, "Device D3"},
     {0xD4, "Device D4"},    {0xD5, "Device D5"},   {0xD6, "Device D6"},
 };
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 

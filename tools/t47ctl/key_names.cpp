@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "protocol/key_usage_table.h"
+#include "same_letters.h"
 
 namespace t47 {
 namespace {
@@ -129,19 +130,6 @@ std::string_view UsageName(int usageByte) {
         return kModifierNames[modifier];
     }
     return {};
-}
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
